@@ -1,0 +1,1 @@
+// Placeholder until the display lands.

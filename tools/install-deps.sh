@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, from Debian 12's own archive, everything the demo, its tests and its benchmarks
+# need. Uses sudo when not run as root. Safe to run again: apt skips what is installed.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ clang cmake ninja-build pkg-config python3
+  libsdl1.2-dev
+  # tests, sanitizers, benchmarks
+  libgtest-dev libbenchmark-dev libclang-rt-14-dev libsdl-gfx1.2-dev
+  # end-to-end tests: a virtual X server, keys, screenshots, sound checks
+  xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev
+)
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

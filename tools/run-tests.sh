@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Installs what the tests need, then builds and runs every test:
+#   1. g++ build, warnings as errors: unit tests, end-to-end tests under Xvfb, benchmarks built;
+#   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
+#   3. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
+#   4. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
+# Build trees live in build/; set KOVA_SKIP to a list of "gcc asan tsan fuzz" to leave some out.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+tools/install-deps.sh
+
+jobs=$(nproc)
+skip=" ${KOVA_SKIP:-} "
+fuzz_seconds=${KOVA_FUZZ_SECONDS:-20}
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+
+step() { printf '\n==== %s\n' "$*"; }
+
+if [[ $skip != *" gcc "* ]]; then
+  step "g++: build and test"
+  CXX=g++ CC=gcc cmake -S . -B build/gcc -G Ninja -DKOVA_WERROR=ON
+  cmake --build build/gcc -j "$jobs"
+  ctest --test-dir build/gcc --output-on-failure -j "$jobs" --timeout 600
+fi
+
+if [[ $skip != *" asan "* ]]; then
+  step "clang: AddressSanitizer + UndefinedBehaviorSanitizer"
+  CXX=clang++ CC=clang cmake -S . -B build/asan -G Ninja -DKOVA_WERROR=ON \
+    -DKOVA_SANITIZE=address,undefined -DKOVA_BENCH=OFF
+  cmake --build build/asan -j "$jobs"
+  ctest --test-dir build/asan --output-on-failure -j "$jobs" --timeout 900
+fi
+
+if [[ $skip != *" tsan "* ]]; then
+  step "clang: ThreadSanitizer (sound path)"
+  CXX=clang++ CC=clang cmake -S . -B build/tsan -G Ninja -DKOVA_WERROR=ON \
+    -DKOVA_SANITIZE=thread -DKOVA_BENCH=OFF
+  cmake --build build/tsan -j "$jobs"
+  TSAN_OPTIONS="halt_on_error=1" ctest --test-dir build/tsan --output-on-failure -L tsan \
+    --no-tests=ignore --timeout 600
+fi
+
+if [[ $skip != *" fuzz "* ]]; then
+  step "clang: libFuzzer targets, ${fuzz_seconds}s each"
+  CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DKOVA_FUZZ=ON -DKOVA_TESTS=OFF \
+    -DKOVA_BENCH=OFF -DKOVA_SANITIZE=address,undefined
+  cmake --build build/fuzz -j "$jobs"
+  for target in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target"); name=${name#fuzz_}
+    work=$(mktemp -d)
+    corpus=()
+    [ -d "fuzz/corpus/$name" ] && corpus=("fuzz/corpus/$name")
+    echo "-- $name"
+    "$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 -rss_limit_mb=2048 \
+      -artifact_prefix="$work/" "$work" "${corpus[@]}" 2>"$work/log" || {
+        tail -n 40 "$work/log"; echo "fuzz target $name failed; crash inputs in $work"; exit 1; }
+    grep -E '^(#[0-9]+ *DONE|Done)' "$work/log" | tail -n 1 || true
+    rm -rf "$work"
+  done
+fi
+
+step "all tests passed"
