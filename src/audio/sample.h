@@ -11,4 +11,4 @@ struct SAMPLE {
     int32_t *values;   // capacity values, owned, zero-filled
 };
 
-extern ErrorReporter SAMPLEError;  // prints nothing even when switched on
+extern ErrorReporter SAMPLEError;  // the module's error switch and line
