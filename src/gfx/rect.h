@@ -1,0 +1,517 @@
+// The drawing bodies that the image (32-bit pixels) and the byte map (8-bit cells) share:
+// one rectangle clipping, the rectangle and whole-raster walks, and the twin algorithms
+// (spaced and wrapped copies, boxes, lines, circles, scaling, rotation, run tables, point
+// lists) written once over the cell type. The modules' functions stay thin: they pick the
+// reporter and the per-cell rule and call these.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#include "core/report.h"
+#include "core/sintab.h"
+
+namespace raster {
+
+// A borrowed view of a record's cells: IMG keeps them in `pixels`, BYTEMAP in `data`.
+template <typename P>
+struct View {
+    P *cells;
+    int32_t width, height;
+};
+
+template <typename Rec>
+auto view(Rec *record)
+{
+    if constexpr (requires { record->pixels; })
+        return View{record->pixels, record->width, record->height};
+    else
+        return View{record->data, record->width, record->height};
+}
+
+// A record that can be drawn on: present, with its cell array.
+template <typename Rec>
+bool usable(const Rec *record)
+{
+    return record && view(record).cells;
+}
+
+// Cells of a view; 0 when a size is not positive, so a damaged record is never walked.
+template <typename P>
+size_t cellCount(View<P> v)
+{
+    return v.width > 0 && v.height > 0 ? size_t(v.width) * size_t(v.height) : 0;
+}
+
+template <typename P>
+P *cellAt(View<P> v, int64_t column, int64_t row)
+{
+    return v.cells + row * v.width + column;
+}
+
+template <typename P>
+bool inside(View<P> v, int64_t column, int64_t row)
+{
+    return column >= 0 && column < v.width && row >= 0 && row < v.height;
+}
+
+// The per-cell rules of the copies. Each returns the new destination value from d and s.
+struct Copy {
+    template <typename P> P operator()(P, P s) const { return s; }
+};
+struct Keyed {  // 0 is transparent; written as a select so that it becomes a vector blend
+    template <typename P> P operator()(P d, P s) const { return s ? s : d; }
+};
+struct Add {  // whole values, wrapping
+    template <typename P> P operator()(P d, P s) const { return P(d + s); }
+};
+struct And {
+    template <typename P> P operator()(P d, P s) const { return P(d & s); }
+};
+struct Or {
+    template <typename P> P operator()(P d, P s) const { return P(d | s); }
+};
+
+// ---- The rectangle clipping ----
+
+// A block already clipped to both rasters: corners inside, sizes positive.
+struct Block {
+    int32_t sx, sy, dx, dy, w, h;
+};
+
+// Clips the w x h block at (sx, sy) of a source sw x sh onto (dx, dy) of a destination
+// dw x dh: the source edges first, then the destination edges. Every sum is taken in 64 bits,
+// so corners and sizes anywhere in the 32-bit range cannot overflow. False when nothing is
+// left to draw; a block wholly outside is clipping, not a fault.
+inline bool clip(int32_t sw, int32_t sh, int32_t dw, int32_t dh, int64_t sx, int64_t sy,
+                 int64_t dx, int64_t dy, int64_t w, int64_t h, Block &out)
+{
+    if (dx >= dw || dx + w < 0 || dy >= dh || dy + h < 0) return false;
+    if (sx >= sw || sx + w < 0 || sy >= sh || sy + h < 0) return false;
+    if (sx < 0) w += sx, dx -= sx, sx = 0;
+    if (sy < 0) h += sy, dy -= sy, sy = 0;
+    if (sx + w > sw) w = sw - sx;
+    if (sy + h > sh) h = sh - sy;
+    if (dx < 0) w += dx, sx -= dx, dx = 0;
+    if (dy < 0) h += dy, sy -= dy, dy = 0;
+    if (dx + w > dw) w = dw - dx;
+    if (dy + h > dh) h = dh - dy;
+    if (w <= 0 || h <= 0) return false;
+    out = {int32_t(sx), int32_t(sy), int32_t(dx), int32_t(dy), int32_t(w), int32_t(h)};
+    return true;
+}
+
+// ---- Walks ----
+
+// d[i] = op(d[i], s[i]) for n cells of two distinct arrays. The fixed 32-byte blocks let the
+// compiler emit vector code at -O2; the tail runs cell by cell.
+template <typename P, typename Op>
+inline void combine(P *__restrict d, const P *__restrict s, size_t n, Op op)
+{
+    constexpr size_t lanes = 32 / sizeof(P);
+    size_t i = 0;
+    for (; n - i >= lanes; i += lanes)
+        for (size_t k = 0; k < lanes; ++k) d[i + k] = op(d[i + k], s[i + k]);
+    for (; i < n; ++i) d[i] = op(d[i], s[i]);
+}
+
+// c[i] = op(c[i]) for n cells, in the same blocks.
+template <typename P, typename Op>
+inline void update(P *__restrict c, size_t n, Op op)
+{
+    constexpr size_t lanes = 32 / sizeof(P);
+    size_t i = 0;
+    for (; n - i >= lanes; i += lanes)
+        for (size_t k = 0; k < lanes; ++k) c[i + k] = op(c[i + k]);
+    for (; i < n; ++i) c[i] = op(c[i]);
+}
+
+// n cells set to v: memset where every byte is the same, vector stores otherwise.
+template <typename P>
+inline void fill(P *c, size_t n, P v)
+{
+    if constexpr (sizeof(P) == 1)
+        std::memset(c, v, n);
+    else
+        update(c, n, [v](P) { return v; });
+}
+
+// Walks a clipped block row by row from the top left, combining each source cell into its
+// destination cell. A raster combined with itself is walked cell by cell in that same order,
+// so overlapping blocks give the result of the plain walk; distinct rasters take the fast rows.
+template <typename P, typename Op>
+void walk(View<P> s, View<P> d, const Block &b, Op op)
+{
+    const P *sp = cellAt(s, b.sx, b.sy);
+    P *dp = cellAt(d, b.dx, b.dy);
+    if (s.cells == d.cells) {
+        for (int32_t j = 0; j < b.h; ++j, sp += s.width, dp += d.width)
+            for (int32_t i = 0; i < b.w; ++i) dp[i] = op(dp[i], sp[i]);
+        return;
+    }
+    const bool whole = b.w == s.width && b.w == d.width;  // rows packed in both: one pass
+    const int32_t rows = whole ? 1 : b.h;
+    const size_t n = whole ? size_t(b.w) * size_t(b.h) : size_t(b.w);
+    for (int32_t j = 0; j < rows; ++j, sp += s.width, dp += d.width) {
+        if constexpr (std::is_same_v<Op, Copy>)
+            std::memcpy(dp, sp, n * sizeof(P));
+        else
+            combine(dp, sp, n, op);
+    }
+}
+
+// The rectangle family: guard, clip, walk.
+template <typename Rec, typename Op>
+void blit(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t sx,
+          int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h, Op op)
+{
+    if (!usable(source) || !usable(destination)) return report(err);
+    const auto s = view(source);
+    const auto d = view(destination);
+    Block b;
+    if (clip(s.width, s.height, d.width, d.height, sx, sy, dx, dy, w, h, b)) walk(s, d, b, op);
+}
+
+// The whole source with its top-left cell at (x, y), clipped to the destination.
+template <typename Rec, typename Op>
+void place(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t x, int32_t y,
+           Op op)
+{
+    if (!source) return report(err);
+    blit(err, source, destination, 0, 0, x, y, source->width, source->height, op);
+}
+
+// Every target cell combined with the mask cell at the same index. The two must have the
+// same size: a smaller one would be read or written past its end.
+template <typename Rec, typename Op>
+void combineAll(const ErrorReporter &err, const Rec *mask, Rec *target, Op op)
+{
+    if (!usable(mask) || !usable(target)) return report(err);
+    if (mask->width != target->width || mask->height != target->height) return report(err);
+    const auto m = view(mask);
+    const auto t = view(target);
+    if (m.cells == t.cells) {  // a map with itself: AND and OR leave it as it is
+        update(t.cells, cellCount(t), [&](auto c) { return op(c, c); });
+        return;
+    }
+    combine(t.cells, m.cells, cellCount(t), op);
+}
+
+// Every cell of a record replaced by op(cell).
+template <typename Rec, typename Op>
+void updateAll(const ErrorReporter &err, Rec *record, Op op)
+{
+    if (!usable(record)) return report(err);
+    const auto v = view(record);
+    update(v.cells, cellCount(v), op);
+}
+
+// ---- Spaced and wrapped copies ----
+
+// First index i >= 0 with base + i * step >= 0, and the end of the indices with
+// base + i * step + extent <= limit (step >= 1).
+inline int64_t firstAtOrAbove(int64_t base, int64_t step)
+{
+    return base >= 0 ? 0 : (-base + step - 1) / step;
+}
+inline int64_t endBelow(int64_t base, int64_t step, int64_t extent, int64_t limit)
+{
+    const int64_t room = limit - extent - base;
+    return room < 0 ? 0 : room / step + 1;
+}
+
+// Keyed copy of the w x h block at (sx, sy) that places source cell (sx + i, sy + j) at
+// (dx + i * ex, dy + j * ey). A placement is drawn when its source cell lies inside the source
+// and its spot lies inside the destination: the one cell, or with `wholeSpot` the whole
+// ex x ey spot starting there. The index ranges are clipped first, so nothing is tested per
+// cell but the key.
+template <typename Rec>
+void blitSpaced(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t sx,
+                int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t ex,
+                int32_t ey, bool wholeSpot)
+{
+    if (!usable(source) || !usable(destination) || ex < 1 || ey < 1) return report(err);
+    const auto s = view(source);
+    const auto d = view(destination);
+    const int64_t i0 = std::max({int64_t{0}, -int64_t{sx}, firstAtOrAbove(dx, ex)});
+    const int64_t j0 = std::max({int64_t{0}, -int64_t{sy}, firstAtOrAbove(dy, ey)});
+    const int64_t i1 = std::min({int64_t{w}, int64_t{s.width} - sx,
+                                 endBelow(dx, ex, wholeSpot ? ex : 1, d.width)});
+    const int64_t j1 = std::min({int64_t{h}, int64_t{s.height} - sy,
+                                 endBelow(dy, ey, wholeSpot ? ey : 1, d.height)});
+    for (int64_t j = j0; j < j1; ++j) {
+        const auto *sp = cellAt(s, sx + i0, sy + j);
+        auto *dp = cellAt(d, dx + i0 * ex, dy + j * ey);
+        for (int64_t i = 0; i < i1 - i0; ++i)
+            if (sp[i]) dp[i * ex] = sp[i];
+    }
+}
+
+// One line of cells wrapped into another: `sn` source cells `ss` apart, `dn` destination
+// cells `ds` apart. The offset k is taken modulo dn (made non-negative); source cells
+// 0 .. n-1 go to k .. k+n-1, the rest of the first min(sn, dn) continue from 0, none twice.
+template <typename P, typename Op>
+void wrapLine(const P *s, int64_t ss, int32_t sn, P *d, int64_t ds, int32_t dn, int32_t k,
+              Op op)
+{
+    if (dn <= 0) return;
+    k %= dn;
+    if (k < 0) k += dn;
+    const int32_t m = std::min(sn, dn);
+    const int32_t n = std::min(sn, dn - k);
+    for (int32_t i = 0; i < n; ++i) d[(k + i) * ds] = op(d[(k + i) * ds], s[i * ss]);
+    for (int32_t i = std::max(n, 0); i < m; ++i) d[(i - n) * ds] = op(d[(i - n) * ds], s[i * ss]);
+}
+
+// Row a of the source wrapped into row b of the destination at offset k.
+template <typename Rec, typename Op>
+void wrapRow(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a,
+             int32_t b, int32_t k, Op op)
+{
+    if (!usable(source) || !usable(destination)) return report(err);
+    const auto s = view(source);
+    const auto d = view(destination);
+    if (a < 0 || a >= s.height || b < 0 || b >= d.height) return report(err);
+    wrapLine(cellAt(s, 0, a), 1, s.width, cellAt(d, 0, b), 1, d.width, k, op);
+}
+
+// Column a of the source wrapped into column b of the destination at offset k.
+template <typename Rec, typename Op>
+void wrapColumn(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a,
+                int32_t b, int32_t k, Op op)
+{
+    if (!usable(source) || !usable(destination)) return report(err);
+    const auto s = view(source);
+    const auto d = view(destination);
+    if (a < 0 || a >= s.width || b < 0 || b >= d.width) return report(err);
+    wrapLine(cellAt(s, a, 0), s.width, s.height, cellAt(d, b, 0), d.width, d.height, k, op);
+}
+
+// ---- Boxes, lines and circles ----
+
+// The w x h block at (x, y) lies wholly inside (a box that does not fit is refused whole).
+template <typename P>
+bool boxInside(View<P> v, int32_t x, int32_t y, int32_t w, int32_t h)
+{
+    return x >= 0 && y >= 0 && x < v.width && y < v.height && w > 0 && h > 0 &&
+           w <= v.width - x && h <= v.height - y;
+}
+
+// Fills a block already known to lie inside: one pass when its rows are packed.
+template <typename P>
+void fillBlock(View<P> v, int32_t x, int32_t y, int32_t w, int32_t h, P value)
+{
+    if (w == v.width) return fill(cellAt(v, 0, y), size_t(w) * size_t(h), value);
+    for (int32_t j = 0; j < h; ++j) fill(cellAt(v, x, y + j), size_t(w), value);
+}
+
+// A filled box that must lie wholly inside.
+template <typename Rec, typename P>
+void fillBox(const ErrorReporter &err, Rec *record, int32_t x, int32_t y, int32_t w, int32_t h,
+             P value)
+{
+    if (!usable(record) || !boxInside(view(record), x, y, w, h)) return report(err);
+    fillBlock(view(record), x, y, w, h, value);
+}
+
+// The one-cell outline of a box that must lie wholly inside: the top and bottom rows over
+// the full width, the left and right columns over the full height.
+template <typename Rec, typename P>
+void outlineBox(const ErrorReporter &err, Rec *record, int32_t x, int32_t y, int32_t w,
+                int32_t h, P value)
+{
+    if (!usable(record) || !boxInside(view(record), x, y, w, h)) return report(err);
+    const auto v = view(record);
+    fillBlock(v, x, y, w, 1, value);
+    fillBlock(v, x, y + h - 1, w, 1, value);
+    fillBlock(v, x, y, 1, h, value);
+    fillBlock(v, x + w - 1, y, 1, h, value);
+}
+
+// Writes one cell when it lies inside, as the single-cell put does; 64-bit positions, so
+// far-away points are dropped instead of wrapping into the raster.
+template <typename P>
+void plot(View<P> v, int64_t column, int64_t row, P value)
+{
+    if (inside(v, column, row)) *cellAt(v, column, row) = value;
+}
+
+// 256 steps of a quarter turn, four points each. The right half lands one column left of the
+// mirror image of the left half. Products of a radius and a table entry are 64-bit and
+// brought back to the radius's scale by an arithmetic shift right by 15.
+template <typename Rec, typename P>
+void circle(const ErrorReporter &err, Rec *record, int32_t cx, int32_t cy, int32_t r, P value)
+{
+    if (!usable(record) || !inside(view(record), cx, cy) || r < 1) return report(err);
+    const auto v = view(record);
+    for (int32_t k = 0; k < SINSIZE / 4; ++k) {
+        const int64_t a = (int64_t{r} * SINTAB[(k + SINSIZE / 4) & SINMASK]) >> 15;
+        const int64_t b = (int64_t{r} * SINTAB[k & SINMASK]) >> 15;
+        plot(v, cx + a - 1, cy + b, value);
+        plot(v, cx - a, cy + b, value);
+        plot(v, cx + a - 1, cy - b, value);
+        plot(v, cx - a, cy - b, value);
+    }
+}
+
+// ---- Scaling and rotation ----
+
+// The run table: the larger magnitude l spread over the smaller s in s + 1 counters, with a
+// running term t = l: l + 1 times, count one; t -= s; when t <= 0, move on and t += l. The
+// first s counters add up to l; the last holds what is left over. Null on a failed
+// allocation, or when l + 1 would not fit a counter (the table would not be usable anyway).
+inline int32_t *runTable(const ErrorReporter &err, int32_t a, int32_t b)
+{
+    int64_t s = a < 0 ? -int64_t{a} : a;
+    int64_t l = b < 0 ? -int64_t{b} : b;
+    if (s > l) std::swap(s, l);
+    if (l >= INT32_MAX) return report(err, static_cast<int32_t *>(nullptr));
+    auto *counts = static_cast<int32_t *>(std::calloc(size_t(s) + 1, sizeof(int32_t)));
+    if (!counts) return report(err, counts);
+    int64_t t = l;
+    for (int64_t n = 0, i = 0; n <= l; ++n) {
+        ++counts[i];
+        t -= s;
+        if (t <= 0) ++i, t += l;
+    }
+    return counts;
+}
+
+// One destination row from one source row along the width: growing, source column c is
+// repeated over its run X[c]; shrinking, destination column k takes the last source column
+// of its run X[k].
+template <typename P>
+void scaleRow(const P *__restrict s, int32_t sw, P *__restrict d, int32_t dw, const int32_t *x)
+{
+    if (dw >= sw) {
+        for (int32_t c = 0; c < sw; ++c)
+            for (int32_t n = x[c]; n > 0; --n) *d++ = s[c];
+        return;
+    }
+    int64_t c = -1;
+    for (int32_t k = 0; k < dw; ++k) d[k] = s[c += x[k]];
+}
+
+// Nearest-neighbour fit of the whole source to the destination's present size. Growing rows
+// are built once and copied down their run; a shrinking height takes the last source row of
+// each run, or the first when the width grows.
+template <typename Rec>
+void scale(const ErrorReporter &err, const Rec *source, Rec *destination)
+{
+    if (!usable(source) || !usable(destination)) return report(err);
+    const auto s = view(source);
+    const auto d = view(destination);
+    if (d.width < 0 || d.height < 0 || s.width < 0 || s.height < 0) return report(err);
+    if (s.cells == d.cells) return;  // the same size both ways: nothing moves
+    int32_t *x = runTable(err, d.width, s.width);
+    int32_t *y = runTable(err, d.height, s.height);
+    if (x && y) {
+        const size_t rowBytes = size_t(d.width) * sizeof(*d.cells);
+        int64_t r = 0;  // source row where the current run starts (shrinking), or dest row
+        if (d.height >= s.height) {
+            for (int32_t j = 0; j < s.height; r += y[j], ++j) {
+                auto *first = cellAt(d, 0, r);
+                scaleRow(cellAt(s, 0, j), s.width, first, d.width, x);
+                for (int64_t n = 1; n < y[j]; ++n) std::memcpy(first + n * d.width, first, rowBytes);
+            }
+        } else {
+            const bool firstRow = d.width >= s.width;
+            for (int32_t k = 0; k < d.height; r += y[k], ++k)
+                scaleRow(cellAt(s, 0, firstRow ? r : r + y[k] - 1), s.width, cellAt(d, 0, k),
+                         d.width, x);
+        }
+    }
+    std::free(x);
+    std::free(y);
+}
+
+// The side of a rotated copy: (side * 92667) >> 16, just under side * sqrt(2); -1 when it
+// does not fit 32 bits.
+inline int32_t rotatedSide(int32_t side)
+{
+    const int64_t n = (int64_t{side} * 92667) >> 16;
+    return n < 0 || n > INT32_MAX ? -1 : int32_t(n);
+}
+
+// Fills d with s rotated about its centre by `angle` (1024 to a full turn), every cell taken
+// from the bottom-right corner backwards: with sn = SINTAB[-angle], cs = SINTAB[-angle - 256]
+// (indices brought into 0..1023), p = column - W/2 and q = row - H/2, the cell reads source
+// (w/2 + (p*cs >> 15) - (q*sn >> 15), h/2 + (p*sn >> 15) + (q*cs >> 15)), 0 outside.
+template <typename P>
+void rotate(View<P> s, View<P> d, int32_t angle)
+{
+    const auto wrap = [](int64_t k) { return ((k % SINSIZE) + SINSIZE) % SINSIZE; };
+    const int64_t sn = SINTAB[wrap(-int64_t{angle})];
+    const int64_t cs = SINTAB[wrap(-int64_t{angle} - SINSIZE / 4)];
+    const int64_t cx = s.width / 2, cy = s.height / 2, ox = d.width / 2, oy = d.height / 2;
+    for (int64_t row = d.height - 1; row >= 0; --row) {
+        const int64_t q = row - oy;
+        for (int64_t column = d.width - 1; column >= 0; --column) {
+            const int64_t p = column - ox;
+            const int64_t u = ((p * cs) >> 15) - ((q * sn) >> 15) + cx;
+            const int64_t v = ((p * sn) >> 15) + ((q * cs) >> 15) + cy;
+            *cellAt(d, column, row) = inside(s, u, v) ? *cellAt(s, u, v) : P{0};
+        }
+    }
+}
+
+// A new record holding the rotated source, made with the module's own constructor, resize
+// and destructor. Null (reported) for a missing source or a failed allocation.
+template <typename Rec>
+Rec *rotated(const ErrorReporter &err, const Rec *source, int32_t angle, Rec *(*make)(),
+             void (*resize)(Rec *, int32_t, int32_t), void (*discard)(Rec **))
+{
+    if (!usable(source)) return report(err, static_cast<Rec *>(nullptr));
+    const int32_t w = rotatedSide(source->width), h = rotatedSide(source->height);
+    if (w < 0 || h < 0) return report(err, static_cast<Rec *>(nullptr));
+    Rec *out = make();
+    if (!out) return nullptr;
+    resize(out, w, h);
+    if (out->width != w || out->height != h || (w > 0 && h > 0 && !view(out).cells)) {
+        discard(&out);
+        return report(err, static_cast<Rec *>(nullptr));
+    }
+    rotate(view(source), view(out), angle);
+    return out;
+}
+
+// ---- Point lists ----
+
+// The points of a line from (x0, y0) to (x1, y1), both ends included, stepping one cell along
+// the longer axis each time: element 0 holds 2n + 2, then n + 1 pairs (x, y), n being the
+// larger distance. Null on a failed allocation or when 2n + 2 would not fit element 0.
+inline int32_t *linePoints(const ErrorReporter &err, int32_t x0, int32_t y0, int32_t x1,
+                           int32_t y1)
+{
+    const int64_t ax = std::abs(int64_t{x1} - x0), ay = std::abs(int64_t{y1} - y0);
+    const int32_t sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -1 : 1;
+    const int64_t n = std::max(ax, ay);
+    if (2 * n + 3 > INT32_MAX) return report(err, static_cast<int32_t *>(nullptr));
+    auto *out = static_cast<int32_t *>(std::malloc(size_t(2 * n + 3) * sizeof(int32_t)));
+    if (!out) return report(err, out);
+    out[0] = int32_t(2 * n + 2);
+    int32_t *p = out + 1;
+    int64_t x = x0, y = y0;
+    if (ay < ax) {
+        int64_t e = ax >> 1;
+        for (int64_t k = 0; k <= n; ++k, x += sx) {
+            *p++ = int32_t(x), *p++ = int32_t(y);
+            const int64_t t = e - ay;
+            if (t > 0) e = t;
+            else e = t + ax, y += sy;
+        }
+    } else {
+        int64_t e = ay >> 1;
+        for (int64_t k = 0; k <= n; ++k, y += sy) {
+            *p++ = int32_t(x), *p++ = int32_t(y);
+            e -= ax;
+            if (e <= 0) x += sx, e += ay;
+        }
+    }
+    return out;
+}
+
+}  // namespace raster
