@@ -24,12 +24,19 @@ struct View {
 };
 
 template <typename Rec>
+    requires requires(Rec &r) { r.pixels; }
 auto view(Rec *record)
 {
-    if constexpr (requires { record->pixels; })
-        return View{record->pixels, record->width, record->height};
-    else
-        return View{record->data, record->width, record->height};
+    return View<std::remove_pointer_t<decltype(record->pixels)>>{record->pixels, record->width,
+                                                                 record->height};
+}
+
+template <typename Rec>
+    requires requires(Rec &r) { r.data; }
+auto view(Rec *record)
+{
+    return View<std::remove_pointer_t<decltype(record->data)>>{record->data, record->width,
+                                                               record->height};
 }
 
 // A record that can be drawn on: present, with its cell array.
