@@ -1,0 +1,319 @@
+// The glyph algorithm shared by the cell font (IMG sheet and target, 32-bit pixels) and the
+// bitmap font (BYTEMAP sheet and target, 8-bit cells): glyph placement, numbers, lines and
+// texts, the character-map walk with its fast keyed copy, and the magnified glyph. The two
+// modules instantiate it with their own blits and reporter; nothing else includes it.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/report.h"
+#include "gfx/bytemap.h"
+#include "gfx/img.h"
+#include "gfx/rect.h"
+
+namespace glyphs {
+
+// Pen arithmetic wraps at the 32-bit limits instead of overflowing.
+inline int32_t wrap32(int64_t value) { return static_cast<int32_t>(value); }
+inline int32_t advance(int32_t pen, int64_t by) { return wrap32(int64_t{pen} + by); }
+
+// A 64-bit coordinate handed to a rectangle copy; one beyond 32 bits lies off every surface,
+// and so does the nearest 32-bit value.
+inline int32_t narrow(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
+
+struct Corner {
+    int64_t x, y;
+};
+
+// Top-left corner in the sheet of the cell of `code`: with a = code * width, column
+// a mod sheet width and row (a div sheet width) * height, truncating. The sheet is at least
+// one pixel wide. The row quotient is bounded before the product so that nothing overflows;
+// a bounded row is still far below any sheet.
+template <class Font>
+Corner cellCorner(const Font &font, int32_t code)
+{
+    const int64_t a = int64_t{code} * font.width;
+    const int64_t w = font.sheet->width;
+    const int64_t row = std::clamp<int64_t>(a / w, INT32_MIN, INT32_MAX);
+    return {a % w, row * font.height};
+}
+
+// ---- Single glyphs, numbers, lines and texts ----
+
+// Copies the glyph of `code` to the pen with the rectangle copy Blit (which clips and reports
+// a missing target), then moves the pen right by one cell, visible or not.
+template <auto Blit, class Font>
+void drawGlyph(Font *font, const ErrorReporter &error)
+{
+    if (!font || !font->sheet || font->sheet->width < 1) return report(error);
+    const Corner corner = cellCorner(*font, font->code);
+    Blit(font->sheet, font->target, narrow(corner.x), narrow(corner.y), font->x, font->y,
+         font->width, font->height);
+    font->x = advance(font->x, font->width);
+}
+
+// Code of the upper-case hexadecimal digit n (0..15): '0'..'9', 'A'..'F'.
+inline int32_t hexDigit(uint32_t n) { return static_cast<int32_t>(n <= 9 ? 48 + n : 55 + n); }
+
+template <auto Keyed, class Font>
+void drawHex8(Font *font, uint32_t value, const ErrorReporter &error)
+{
+    if (!font) return report(error);
+    const uint32_t b = value & 0xFF;
+    font->code = hexDigit(b >> 4);
+    drawGlyph<Keyed>(font, error);
+    font->code = hexDigit(b & 0xF);
+    drawGlyph<Keyed>(font, error);
+}
+
+template <auto Keyed, class Font>
+void drawHex16(Font *font, uint32_t value, const ErrorReporter &error)
+{
+    if (!font) return report(error);
+    drawHex8<Keyed>(font, value >> 8, error);
+    drawHex8<Keyed>(font, value, error);
+}
+
+template <auto Keyed, class Font>
+void drawHex32(Font *font, uint32_t value, const ErrorReporter &error)
+{
+    if (!font) return report(error);
+    drawHex16<Keyed>(font, value >> 16, error);
+    drawHex16<Keyed>(font, value, error);
+}
+
+// Keyed glyphs up to the first newline or the end; each byte is a code 0..255.
+template <auto Keyed, class Font>
+void drawLine(Font *font, const char *text, const ErrorReporter &error)
+{
+    if (!font || !text) return report(error);
+    for (const char *p = text; *p && *p != '\n'; ++p) {
+        font->code = static_cast<unsigned char>(*p);
+        drawGlyph<Keyed>(font, error);
+    }
+}
+
+// Opaque glyphs; a newline returns to the starting column one cell lower. Bytes are taken as
+// signed, so 128..255 give codes -128..-1 whose cells lie off the sheet: they draw nothing
+// and the pen still advances.
+template <auto Opaque, class Font>
+void drawText(Font *font, const char *text, const ErrorReporter &error)
+{
+    if (!font || !text || !font->sheet || !font->target) return report(error);
+    const int32_t x0 = font->x;
+    for (const char *p = text; *p; ++p) {
+        if (*p == '\n') {
+            font->x = x0;
+            font->y = advance(font->y, font->height);
+        } else {
+            font->code = static_cast<signed char>(*p);
+            drawGlyph<Opaque>(font, error);
+        }
+    }
+}
+
+// ---- Character maps ----
+
+// Keyed copy of a glyph block of w x h: d = s wherever s is not 0. W is the width when it is
+// known when compiling (an 8-wide row then vectorises) or 0 for the runtime width w. The
+// sheet and the target must not overlap.
+template <int W, class Pixel>
+inline void copyKeyed(const Pixel *__restrict s, int64_t sStride, Pixel *__restrict d,
+                      int64_t dStride, int64_t w, int64_t h)
+{
+    const int64_t n = W ? W : w;
+    for (int64_t j = 0; j < h; ++j, s += sStride, d += dStride) {
+        for (int64_t i = 0; i < n; ++i) d[i] = s[i] ? s[i] : d[i];
+    }
+}
+
+// Walks the cells of `map` in drawing order, handing each visible cell's code and pen
+// position to draw(code, x, y): the map's top-left cell sits at the map's (x, y) on the
+// target; whole cells off the left and top edges are skipped, a row stops at the target's
+// right edge, the walk at its bottom edge. The pen ends at the first drawn column, on the
+// row where the walk stopped; `code` holds the last cell drawn. Cell sizes are at least 1.
+template <class Font, class Draw>
+void walkMap(Font *font, const BYTEMAP *map, Draw &&draw)
+{
+    const int64_t cw = font->width, ch = font->height;
+    const int64_t tw = font->target->width, th = font->target->height;
+    const int64_t mx = map->x, my = map->y;
+    const int32_t mw = map->width, mh = map->height;
+    if (mx + mw * cw < 1 || mx >= tw || my + mh * ch < 1 || my >= th) return;
+
+    int32_t k0 = 0, r0 = 0;
+    int64_t x0 = mx, y0 = my;
+    if (mx < 0) {
+        k0 = static_cast<int32_t>(-mx / cw);
+        x0 = -(-mx % cw);
+    }
+    if (my < 0) {
+        r0 = static_cast<int32_t>(-my / ch);
+        y0 = -(-my % ch);
+    }
+
+    const uint8_t *cells = map->data;
+    int32_t last = font->code;
+    int64_t y = y0;
+    for (int32_t r = r0; y < th && r < mh; ++r, y += ch) {
+        const uint8_t *row = cells + static_cast<int64_t>(r) * mw;
+        int64_t x = x0;
+        for (int32_t k = k0; x < tw && k < mw; ++k, x += cw) {
+            last = row[k];
+            draw(last, x, y);
+        }
+    }
+    font->code = last;
+    font->x = wrap32(x0);
+    font->y = wrap32(y);
+}
+
+// The map walk with every glyph drawn by its own keyed rectangle copy: the plain form, used
+// whenever the fast one cannot be (missing pixel arrays, which the copy reports, or a sheet,
+// target and map that share memory).
+template <auto Keyed, class Font>
+void drawMapByGlyph(Font *font, const BYTEMAP *map, const ErrorReporter &error)
+{
+    walkMap(font, map, [&](int32_t code, int64_t x, int64_t y) {
+        font->code = code;
+        font->x = wrap32(x);
+        font->y = wrap32(y);
+        drawGlyph<Keyed>(font, error);
+    });
+}
+
+// The map walk with the keyed copy done here, clipped once per glyph: a glyph wholly inside
+// the sheet and the target takes the unclipped copy (fixed width W when it is not 0), an edge
+// glyph copies the overlap of its cell with the sheet and the target. Same pixels as
+// drawMapByGlyph.
+template <int W, class Font>
+void drawMapFast(Font *font, const BYTEMAP *map)
+{
+    const auto sheetView = raster::view(font->sheet);
+    const auto targetView = raster::view(font->target);
+    const auto *sheet = sheetView.cells;
+    auto *target = targetView.cells;
+    const int64_t cw = font->width, ch = font->height;
+    const int64_t sw = font->sheet->width, sh = font->sheet->height;
+    const int64_t tw = font->target->width, th = font->target->height;
+
+    // Where each of the 256 codes a map cell can hold sits in the sheet, stepping the corner
+    // one cell at a time instead of dividing per code; `offset` is its first pixel when the
+    // whole cell lies on the sheet, else -1.
+    struct Cell {
+        int64_t x, y, offset;
+    } cell[256];
+    int64_t cx = 0, cy = 0;
+    for (int32_t code = 0; code < 256; ++code) {
+        const bool whole = cx + cw <= sw && cy + ch <= sh;
+        cell[code] = {cx, cy, whole ? cy * sw + cx : -1};
+        cx += cw;
+        if (cx >= sw) {
+            if (cx < 2 * sw) {
+                cx -= sw;
+                cy += ch;
+            } else {
+                const Corner next = cellCorner(*font, code + 1);
+                cx = next.x;
+                cy = next.y;
+            }
+        }
+    }
+
+    walkMap(font, map, [&](int32_t code, int64_t x, int64_t y) {
+        const Cell &c = cell[code];
+        if (c.offset >= 0 && x >= 0 && y >= 0 && x + cw <= tw && y + ch <= th) {
+            copyKeyed<W>(sheet + c.offset, sw, target + y * tw + x, tw, cw, ch);
+            return;
+        }
+        raster::Block b;
+        if (!raster::clip(sheetView.width, sheetView.height, targetView.width, targetView.height,
+                          c.x, c.y, x, y, cw, ch, b)) {
+            return;
+        }
+        copyKeyed<0>(sheet + int64_t{b.sy} * sw + b.sx, sw, target + int64_t{b.dy} * tw + b.dx, tw,
+                     b.w, b.h);
+    });
+}
+
+// Every cell of the map as a keyed glyph. Cell sizes below 1 are refused: the walk divides by
+// them and could not advance.
+template <auto Keyed, class Font>
+void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
+{
+    if (!font || !map || !map->data || !font->sheet || !font->target) return report(error);
+    if (font->width < 1 || font->height < 1) return report(error);
+
+    const auto *sheet = font->sheet;
+    const auto *target = font->target;
+    const void *sheetCells = raster::view(sheet).cells, *targetCells = raster::view(target).cells;
+    const bool separate = sheet != target && sheetCells != targetCells &&
+                          static_cast<const void *>(map->data) != targetCells;
+    if (!sheetCells || !targetCells || !separate || sheet->width < 1 || sheet->height < 0 ||
+        target->width < 0 || target->height < 0) {
+        return drawMapByGlyph<Keyed>(font, map, error);
+    }
+    if (font->width == 8) return drawMapFast<8>(font, map);
+    drawMapFast<0>(font, map);
+}
+
+// ---- Magnified glyphs ----
+
+// big's current glyph, each non-zero sheet pixel drawn as small's current glyph (keyed) at
+// big's pen plus (small's cell size) x (the pixel's place in the cell). big's cell is read
+// straight from its sheet, so it must lie wholly inside it: otherwise report, change nothing.
+template <auto Keyed, class Font>
+void drawBig(Font *big, Font *small, const ErrorReporter &error)
+{
+    if (!big || !small || !big->sheet || !big->target || !small->sheet) return report(error);
+    const auto *sheet = big->sheet;
+    const auto *cells = raster::view(sheet).cells;
+    const int32_t w = big->width, h = big->height;
+    Corner corner = {0, 0};
+    if (w > 0 && h > 0) {
+        if (!cells || sheet->width < 1) return report(error);
+        corner = cellCorner(*big, big->code);
+        if (corner.x < 0 || corner.y < 0 || corner.x + w > sheet->width ||
+            corner.y + h > sheet->height) {
+            return report(error);
+        }
+    }
+
+    small->target = big->target;
+    for (int32_t i = 0; i < h; ++i) {
+        const auto *row = cells + (corner.y + i) * sheet->width + corner.x;
+        for (int32_t j = 0; j < w; ++j) {
+            if (!row[j]) continue;
+            small->x = wrap32(big->x + int64_t{small->width} * j);
+            small->y = wrap32(big->y + int64_t{small->height} * i);
+            drawGlyph<Keyed>(small, error);
+        }
+    }
+    big->x = advance(big->x, int64_t{small->width} * w);
+}
+
+// ---- Life cycle ----
+
+template <class Font>
+Font *newFont(const ErrorReporter &error)
+{
+    Font *font = static_cast<Font *>(std::calloc(1, sizeof(Font)));
+    if (!font) return report(error, nullptr);
+    font->width = 6;
+    font->height = 6;
+    return font;
+}
+
+// Frees the sheet with the surface's own Free, then the record; the target is borrowed.
+template <auto FreeSheet, class Font>
+void freeFont(Font **font, const ErrorReporter &error)
+{
+    if (!font || !*font) return report(error);
+    if ((*font)->sheet) FreeSheet(&(*font)->sheet);
+    std::free(*font);
+    *font = nullptr;
+}
+
+}  // namespace glyphs
