@@ -1,0 +1,335 @@
+// Image and byte-map drawing beside what a user would reach for instead: memcpy/memset for
+// opaque copies and fills, SDL's colour-keyed blit for the keyed copy, SDL_gfx's zoomSurface
+// for tile scaling. All run in one binary, interleaved, and the ratios are printed at the end.
+#include <SDL/SDL.h>
+#include <SDL/SDL_rotozoom.h>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfx/bytemap.h"
+#include "gfx/img.h"
+
+namespace {
+
+constexpr int32_t side = 256;
+
+// A frame-sized image with about one black pixel in four, like a layer to be overlaid.
+IMG *layer(int32_t w, int32_t h, uint32_t seed)
+{
+    IMG *image = IMGNew();
+    IMGResize(image, w, h);
+    std::mt19937 random(seed);
+    for (int32_t k = 0; k < w * h; ++k)
+        image->pixels[k] = random() % 4 == 0 ? 0 : random() & 0x00FFFFFFu;
+    return image;
+}
+
+BYTEMAP *cells(uint32_t seed)
+{
+    BYTEMAP *map = BYTEMAPNew();
+    BYTEMAPResize(map, side, side);
+    std::mt19937 random(seed);
+    for (int32_t k = 0; k < side * side; ++k) map->data[k] = random() % 4 == 0 ? 0 : uint8_t(random());
+    return map;
+}
+
+// A 32-bit SDL surface over an image's pixels, same layout, no copy.
+SDL_Surface *surfaceOver(IMG *image)
+{
+    return SDL_CreateRGBSurfaceFrom(image->pixels, image->width, image->height, 32,
+                                    image->width * 4, 0x00FF0000, 0x0000FF00, 0x000000FF, 0);
+}
+
+void touch(const void *p)
+{
+    benchmark::DoNotOptimize(p);
+    benchmark::ClobberMemory();
+}
+
+// ---- Floors ----
+
+void Memcpy256K(benchmark::State &state)
+{
+    std::vector<uint32_t> a(side * side, 1), b(side * side);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), a.size() * 4);
+        touch(b.data());
+    }
+}
+BENCHMARK(Memcpy256K);
+
+void Memset256K(benchmark::State &state)
+{
+    std::vector<uint32_t> a(side * side);
+    for (auto _ : state) {
+        std::memset(a.data(), 0x40, a.size() * 4);
+        touch(a.data());
+    }
+}
+BENCHMARK(Memset256K);
+
+void Memcpy64K(benchmark::State &state)
+{
+    std::vector<uint8_t> a(side * side, 1), b(side * side);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), a.size());
+        touch(b.data());
+    }
+}
+BENCHMARK(Memcpy64K);
+
+// ---- Full-screen image passes ----
+
+void IMGBlitKeyedScreen(benchmark::State &state)
+{
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGBlitKeyed(source, screen, 0, 0, 0, 0, side, side);
+        touch(screen->pixels);
+    }
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+BENCHMARK(IMGBlitKeyedScreen);
+
+void SDLBlitColourKeyScreen(benchmark::State &state)
+{
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
+    SDL_Surface *s = surfaceOver(source), *d = surfaceOver(screen);
+    SDL_SetColorKey(s, SDL_SRCCOLORKEY, 0);
+    for (auto _ : state) {
+        SDL_BlitSurface(s, nullptr, d, nullptr);
+        touch(screen->pixels);
+    }
+    SDL_FreeSurface(s);
+    SDL_FreeSurface(d);
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+BENCHMARK(SDLBlitColourKeyScreen);
+
+void IMGBlitScreen(benchmark::State &state)
+{
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGBlit(source, screen, 0, 0, 0, 0, side, side);
+        touch(screen->pixels);
+    }
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+BENCHMARK(IMGBlitScreen);
+
+// A block one pixel narrower than the screen: rows are no longer packed, one copy per row.
+void IMGBlitScreenRows(benchmark::State &state)
+{
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGBlit(source, screen, 0, 0, 1, 0, side, side);
+        touch(screen->pixels);
+    }
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+BENCHMARK(IMGBlitScreenRows);
+
+void IMGFillBoxScreen(benchmark::State &state)
+{
+    IMG *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGFillBox(screen, 0, 0, side, side, 0x00404040);
+        touch(screen->pixels);
+    }
+    IMGFree(&screen);
+}
+BENCHMARK(IMGFillBoxScreen);
+
+void IMGAndScreen(benchmark::State &state)
+{
+    IMG *mask = layer(side, side, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGAnd(mask, screen);
+        touch(screen->pixels);
+    }
+    IMGFree(&mask);
+    IMGFree(&screen);
+}
+BENCHMARK(IMGAndScreen);
+
+// ---- Tile scaling ----
+
+void IMGScaleTile(benchmark::State &state)
+{
+    IMG *tile = layer(32, 32, 3), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        IMGScale(tile, screen);
+        touch(screen->pixels);
+    }
+    IMGFree(&tile);
+    IMGFree(&screen);
+}
+BENCHMARK(IMGScaleTile);
+
+void ZoomSurfaceTile(benchmark::State &state)
+{
+    IMG *tile = layer(32, 32, 3);
+    SDL_Surface *s = surfaceOver(tile);
+    for (auto _ : state) {
+        SDL_Surface *zoomed = zoomSurface(s, 8.0, 8.0, SMOOTHING_OFF);
+        touch(zoomed->pixels);
+        SDL_FreeSurface(zoomed);
+    }
+    SDL_FreeSurface(s);
+    IMGFree(&tile);
+}
+BENCHMARK(ZoomSurfaceTile);
+
+// ---- 64 KiB byte-map passes ----
+
+void BYTEMAPBlitKeyedPlasma(benchmark::State &state)
+{
+    BYTEMAP *source = cells(1), *target = cells(2);
+    for (auto _ : state) {
+        BYTEMAPBlitKeyed(source, target, 0, 0, 0, 0, side, side);
+        touch(target->data);
+    }
+    BYTEMAPFree(&source);
+    BYTEMAPFree(&target);
+}
+BENCHMARK(BYTEMAPBlitKeyedPlasma);
+
+void BYTEMAPAndPlasma(benchmark::State &state)
+{
+    BYTEMAP *mask = cells(1), *target = cells(2);
+    for (auto _ : state) {
+        BYTEMAPAnd(mask, target);
+        touch(target->data);
+    }
+    BYTEMAPFree(&mask);
+    BYTEMAPFree(&target);
+}
+BENCHMARK(BYTEMAPAndPlasma);
+
+void BYTEMAPReplacePlasma(benchmark::State &state)
+{
+    BYTEMAP *map = cells(1);
+    for (auto _ : state) {
+        BYTEMAPReplace(map, 7, 9);
+        BYTEMAPReplace(map, 9, 7);
+        touch(map->data);
+    }
+    state.SetItemsProcessed(2 * state.iterations());  // two passes per iteration
+    BYTEMAPFree(&map);
+}
+BENCHMARK(BYTEMAPReplacePlasma);
+
+void BYTEMAPAddPlasma(benchmark::State &state)
+{
+    BYTEMAP *map = cells(1);
+    for (auto _ : state) {
+        BYTEMAPAdd(map, 128);
+        touch(map->data);
+    }
+    BYTEMAPFree(&map);
+}
+BENCHMARK(BYTEMAPAddPlasma);
+
+void BYTEMAPLookupPlasma(benchmark::State &state)
+{
+    BYTEMAP *map = cells(1), *table = BYTEMAPNew();
+    for (int k = 0; k < 256; ++k) table->data[k] = uint8_t(128 + (k & 15));
+    for (auto _ : state) {
+        BYTEMAPLookup(map, table);
+        touch(map->data);
+    }
+    BYTEMAPFree(&map);
+    BYTEMAPFree(&table);
+}
+BENCHMARK(BYTEMAPLookupPlasma);
+
+// Keeps the median (or, without repetitions, the mean) real time of every benchmark in
+// nanoseconds, for the ratios printed after the runs.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> ns;
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            const std::string name = run.run_name.function_name;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (median || (run.run_type == Run::RT_Iteration && !ns.count(name + "#median")))
+                ns[name] = run.GetAdjustedRealTime() * scale(run.time_unit);
+            if (median) ns[name + "#median"] = 1;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+private:
+    static double scale(benchmark::TimeUnit unit)
+    {
+        switch (unit) {
+        case benchmark::kSecond: return 1e9;
+        case benchmark::kMillisecond: return 1e6;
+        case benchmark::kMicrosecond: return 1e3;
+        default: return 1;
+        }
+    }
+};
+
+void ratio(const RatioReporter &r, const char *what, const char *a, const char *b,
+           const char *target)
+{
+    const auto x = r.ns.find(a), y = r.ns.find(b);
+    if (x == r.ns.end() || y == r.ns.end() || y->second <= 0) return;
+    std::printf("  %-44s %7.2f   (%s)\n", what, x->second / y->second, target);
+}
+
+void absolute(const RatioReporter &r, const char *what, const char *a, double per,
+              const char *target)
+{
+    const auto x = r.ns.find(a);
+    if (x == r.ns.end()) return;
+    std::printf("  %-44s %7.2f us (%s)\n", what, x->second / per / 1000.0, target);
+}
+
+}  // namespace
+
+// Without arguments: 9 interleaved repetitions, medians compared.
+int main(int argc, char **argv)
+{
+    std::vector<char *> args(argv, argv + argc);
+    std::string repetitions = "--benchmark_repetitions=9";
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    std::string aggregates = "--benchmark_report_aggregates_only=true";
+    if (argc == 1) args.insert(args.end(), {repetitions.data(), interleave.data(), aggregates.data()});
+    int count = int(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nRatios (medians of this run):\n");
+    ratio(reporter, "keyed screen copy / memcpy 256 KiB", "IMGBlitKeyedScreen", "Memcpy256K", "target <= 4");
+    ratio(reporter, "SDL colour-key blit / keyed screen copy", "SDLBlitColourKeyScreen",
+          "IMGBlitKeyedScreen", "speed-up");
+    ratio(reporter, "opaque screen copy / memcpy 256 KiB", "IMGBlitScreen", "Memcpy256K", "target <= 1.2");
+    ratio(reporter, "opaque copy by rows / memcpy 256 KiB", "IMGBlitScreenRows", "Memcpy256K", "target <= 1.2");
+    ratio(reporter, "screen fill / memset 256 KiB", "IMGFillBoxScreen", "Memset256K", "target <= 1.2");
+    ratio(reporter, "screen mask (IMGAnd) / memcpy 256 KiB", "IMGAndScreen", "Memcpy256K", "");
+    ratio(reporter, "zoomSurface / IMGScale 32 -> 256", "ZoomSurfaceTile", "IMGScaleTile", "target >= 12");
+    absolute(reporter, "64 KiB keyed byte-map blit", "BYTEMAPBlitKeyedPlasma", 1, "target <= 3 us");
+    absolute(reporter, "64 KiB byte-map AND", "BYTEMAPAndPlasma", 1, "target <= 3 us");
+    absolute(reporter, "64 KiB byte-map replace (remap)", "BYTEMAPReplacePlasma", 2, "target <= 3 us");
+    absolute(reporter, "64 KiB byte-map add", "BYTEMAPAddPlasma", 1, "target <= 3 us");
+    absolute(reporter, "64 KiB byte-map table lookup", "BYTEMAPLookupPlasma", 1, "");
+    absolute(reporter, "memcpy 64 KiB", "Memcpy64K", 1, "floor");
+    return 0;
+}
