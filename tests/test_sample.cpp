@@ -183,7 +183,8 @@ TEST(Sample, TextFormRefusesWhatItCannotHold)
     // the numbers the text holds (two billion announced, or a truncated text), no closing brace.
     for (const char *bad : {"", "SAMPL{1 2}", "SAMPLE 1 2", "{1 2}SAMPLE", "SAMPLE{",
                             "SAMPLE{2000000000\n1\n}", "SAMPLE{99999999999999999999\n1\n}",
-                            "SAMPLE{3\n1\n2\n}", "SAMPLE{2\n1\n2\n", "SAMPLE{1\n-"}) {
+                            "SAMPLE{3\n1\n2\n}", "SAMPLE{2\n1\n2\n", "SAMPLE{1\n-",
+                            "xySAMPLE{2\n-748}"}) {
         SAMPLE *s = reinterpret_cast<SAMPLE *>(1);
         EXPECT_EQ(reported(SAMPLEError, [&] { s = SAMPLEFromASCII(bad); }), "SAMPLE error\n") << bad;
         EXPECT_EQ(s, nullptr) << bad;

@@ -209,7 +209,8 @@ SAMPLE *SAMPLEFromASCII(const char *text)
     if (*p == '}') return SAMPLENew();
 
     // The count (a minus sign before it is ignored). The text bounds it: every value takes at
-    // least one digit or "-", so a count beyond those left is a truncated or hostile text.
+    // least one digit or "-", so a count beyond those left is a truncated or hostile text, and
+    // no more than that is allocated. A text that ends before the last value is refused too.
     int64_t count = 0;
     for (; isDigit(*p); ++p) {
         count = count * 10 + (*p - '0');
@@ -226,7 +227,11 @@ SAMPLE *SAMPLEFromASCII(const char *text)
         return report(SAMPLEError, nullptr);
     }
     for (int32_t i = 0; i < count; ++i) {
-        while (*p != '-' && !isDigit(*p)) ++p;  // stops in the text: enough of them remain
+        while (*p && *p != '-' && !isDigit(*p)) ++p;
+        if (!*p) {
+            SAMPLEFree(&s);
+            return report(SAMPLEError, nullptr);
+        }
         const bool negative = *p == '-';
         if (negative) ++p;
         const uint32_t magnitude = readDigits(p);
