@@ -517,7 +517,13 @@ TEST(Font, MapMatchesGlyphByGlyphAndPixelByPixel)
         IMG *slow = makeImage(s.tw, s.th, 0x00ABCDEF);
         IMG *plain = makeImage(s.tw, s.th, 0x00ABCDEF);
         FONT *font = makeFont(s.cw, s.ch, s.sw, s.sh, fast);
-        for (auto [x, y] : places) {
+        // Glyph columns and rows that end exactly at the right and bottom edges, one pixel
+        // short of them, and one pixel past them.
+        std::vector<XY> all(std::begin(places), std::end(places));
+        const int32_t ex = s.tw % s.cw, ey = s.th % s.ch;
+        for (int32_t d : {-1, 0, 1}) all.push_back({ex + d, ey + d});
+        all.push_back({ex - s.cw + 1, ey - s.ch + 1});
+        for (auto [x, y] : all) {
             for (auto [mw, mh] : std::initializer_list<XY>{{32, 32}, {13, 7}, {1, 1}, {0, 5}}) {
                 BYTEMAP *map = makeMap(mw, mh, x, y, uint32_t(checked));
                 font->target = fast;
@@ -549,7 +555,7 @@ TEST(Font, MapMatchesGlyphByGlyphAndPixelByPixel)
         IMGFree(&slow);
         IMGFree(&plain);
     }
-    EXPECT_EQ(checked, 8 * 15 * 4);
+    EXPECT_EQ(checked, 8 * 19 * 4);
 }
 
 TEST(Font, MapOverItsOwnSheetAndBadCellSizes)
