@@ -70,13 +70,45 @@ struct ByteCells {
     static T colour8(uint8_t r, uint8_t g, uint8_t b) { return T((unsigned{r} + g + b) / 3); }
 };
 
-// Eight cells from one P4 byte, most significant bit first. A fixed trip count and a select
-// per lane, so the compiler turns it into a few vector compares.
+// The eight cells of every P4 byte, most significant bit first: unpacking a byte is one
+// fixed-size copy (8 bytes for a map, 32 for an image).
 template <typename Cells>
-inline void unpack8(uint8_t bits, typename Cells::T *__restrict out)
+struct BitCells {
+    typename Cells::T cells[256][8];
+    constexpr BitCells() : cells{}
+    {
+        for (int bits = 0; bits < 256; ++bits)
+            for (int k = 0; k < 8; ++k)
+                cells[bits][k] = (bits & (0x80 >> k)) ? Cells::Ink : typename Cells::T(0);
+    }
+};
+template <typename Cells>
+constexpr BitCells<Cells> bitCells{};
+
+// P6 samples into image pixels. On little-endian machines one 32-bit load of R, G, B and the
+// next byte, byte-swapped and shifted right by 8, is exactly R << 16 | G << 8 | B; the last
+// pixel of a run would load a byte past it, so it is read byte by byte.
+void colourRun(const uint8_t *__restrict p, size_t n, uint32_t *__restrict out)
 {
-    using T = typename Cells::T;
-    for (int k = 0; k < 8; ++k) out[k] = (bits & (0x80u >> k)) ? Cells::Ink : T(0);
+    size_t i = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    auto pixel = [](const uint8_t *rgb) {
+        uint32_t word;
+        std::memcpy(&word, rgb, sizeof word);
+        return __builtin_bswap32(word) >> 8;
+    };
+    for (; i + 9 <= n; i += 8, p += 24) {  // eight at a time while a ninth pixel follows
+#pragma GCC unroll 8
+        for (size_t k = 0; k < 8; ++k) out[i + k] = pixel(p + 3 * k);
+    }
+    for (; i + 1 < n; ++i, p += 3) out[i] = pixel(p);
+#endif
+    for (; i < n; ++i, p += 3) out[i] = PixelCells::colour8(p[0], p[1], p[2]);
+}
+
+void colourRun(const uint8_t *__restrict p, size_t n, uint8_t *__restrict out)
+{
+    for (size_t i = 0; i < n; ++i, p += 3) out[i] = ByteCells::colour8(p[0], p[1], p[2]);
 }
 
 template <typename Cells>
@@ -122,12 +154,9 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
         for (T *row = out, *end = out + n; row < end; row += w) {
             const uint8_t *p = in.take(rowBytes);
             if (!p) return false;
-            for (size_t k = 0; k < whole; ++k) unpack8<Cells>(p[k], row + 8 * k);
-            if (rest) {
-                T tail[8];
-                unpack8<Cells>(p[whole], tail);
-                std::memcpy(row + 8 * whole, tail, rest * sizeof(T));
-            }
+            for (size_t k = 0; k < whole; ++k)
+                std::memcpy(row + 8 * k, bitCells<Cells>.cells[p[k]], 8 * sizeof(T));
+            if (rest) std::memcpy(row + 8 * whole, bitCells<Cells>.cells[p[whole]], rest * sizeof(T));
         }
         return true;
     }
@@ -141,7 +170,7 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
             if (bytes == 1) {
                 for (size_t i = 0; i < run; ++i) d[i] = Cells::grey8(p[i]);
             } else {
-                for (size_t i = 0; i < run; ++i, p += 3) d[i] = Cells::colour8(p[0], p[1], p[2]);
+                colourRun(p, run, d);
             }
         }
         return true;

@@ -1,0 +1,119 @@
+// Picture decoding at start-up: the PNM readers of the image and the bytemap on pictures shaped
+// like the compiled-in ones, beside the memcpy floor and SDL's own 24- to 32-bit conversion
+// (the last step of loading such a picture through SDL, so a lower bound for that route).
+#include <benchmark/benchmark.h>
+
+#include <SDL.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gfx/bytemap.h"
+#include "gfx/img.h"
+
+namespace {
+
+std::string picture(const char *magic, int w, int h, size_t rasterBytes, uint32_t seed)
+{
+    std::string data = std::string(magic) + "\n# benchmark picture\n" + std::to_string(w) + " " +
+                       std::to_string(h) + "\n";
+    if (std::strcmp(magic, "P4") != 0) data += "255\n";
+    std::mt19937 rng(seed);
+    for (size_t i = 0; i < rasterBytes; ++i) data += char(rng());
+    return data;
+}
+
+const std::string &pageSheet()  // 1024 x 128 P6
+{
+    static const std::string data = picture("P6", 1024, 128, 1024 * 128 * 3, 1);
+    return data;
+}
+const std::string &glyphSheet()  // 256 x 80 P6, twice at start-up
+{
+    static const std::string data = picture("P6", 256, 80, 256 * 80 * 3, 2);
+    return data;
+}
+const std::string &bigSheet()  // 1024 x 128 P4 into a bytemap
+{
+    static const std::string data = picture("P4", 1024, 128, 1024 / 8 * 128, 3);
+    return data;
+}
+
+void BM_Floor_Memcpy384K(benchmark::State &state)
+{
+    std::vector<uint8_t> from(1024 * 128 * 3, 1), to(from.size());
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), from.size());
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_Floor_Memcpy384K);
+
+void BM_IMGFromPNM_P6_1024x128(benchmark::State &state)
+{
+    const std::string &data = pageSheet();
+    for (auto _ : state) {
+        IMG *image = IMGFromPNM(data.data(), data.size());
+        benchmark::DoNotOptimize(image->pixels);
+        IMGFree(&image);
+    }
+}
+BENCHMARK(BM_IMGFromPNM_P6_1024x128);
+
+void BM_BYTEMAPFromPNM_P4_1024x128(benchmark::State &state)
+{
+    const std::string &data = bigSheet();
+    for (auto _ : state) {
+        BYTEMAP *map = BYTEMAPFromPNM(data.data(), data.size());
+        benchmark::DoNotOptimize(map->data);
+        BYTEMAPFree(&map);
+    }
+}
+BENCHMARK(BM_BYTEMAPFromPNM_P4_1024x128);
+
+void BM_StartupPictures(benchmark::State &state)
+{
+    const std::string *sheets[] = {&glyphSheet(), &glyphSheet(), &pageSheet()};
+    for (auto _ : state) {
+        for (const std::string *sheet : sheets) {
+            IMG *image = IMGFromPNM(sheet->c_str());  // as compiled in: no length
+            benchmark::DoNotOptimize(image->pixels);
+            IMGFree(&image);
+        }
+        BYTEMAP *map = BYTEMAPFromPNM(bigSheet().c_str());
+        benchmark::DoNotOptimize(map->data);
+        BYTEMAPFree(&map);
+    }
+}
+BENCHMARK(BM_StartupPictures);
+
+// What SDL does after reading such a raster: convert a 24-bit surface to the 32-bit layout.
+void BM_SDLConvert_P6_1024x128(benchmark::State &state)
+{
+    std::vector<uint8_t> rgb(pageSheet().end() - 1024 * 128 * 3, pageSheet().end());
+    SDL_Surface *source = SDL_CreateRGBSurfaceFrom(rgb.data(), 1024, 128, 24, 1024 * 3, 0xFF,
+                                                   0xFF00, 0xFF0000, 0);
+    SDL_PixelFormat format = {};
+    format.BitsPerPixel = 32;
+    format.BytesPerPixel = 4;
+    format.Rmask = 0xFF0000;
+    format.Gmask = 0xFF00;
+    format.Bmask = 0xFF;
+    format.Rshift = 16;
+    format.Gshift = 8;
+    format.alpha = 255;
+    for (auto _ : state) {
+        SDL_Surface *converted = SDL_ConvertSurface(source, &format, SDL_SWSURFACE);
+        benchmark::DoNotOptimize(converted->pixels);
+        SDL_FreeSurface(converted);
+    }
+    SDL_FreeSurface(source);
+}
+BENCHMARK(BM_SDLConvert_P6_1024x128);
+
+}  // namespace
+
+BENCHMARK_MAIN();
