@@ -114,6 +114,15 @@ TEST(Text, EmptyAndMissingFiles)
     EXPECT_NE(TEXTWrite(nullptr, empty.path.c_str()), 0);
     EXPECT_NE(TEXTWrite("x", nullptr), 0);
 
+    // A device without an end reads as the size it reports (0), never without bound.
+    if (std::filesystem::exists("/dev/zero")) {
+        EXPECT_EQ(TEXTFileSize("/dev/zero"), 0);
+        read = TEXTRead("/dev/zero");
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read[0], 0);
+        std::free(read);
+    }
+
     // A directory opens on some systems but is no file to read.
     const std::string dir = std::filesystem::temp_directory_path().string();
     EXPECT_EQ(TEXTRead(dir.c_str()), nullptr);
