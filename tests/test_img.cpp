@@ -168,6 +168,20 @@ TEST(ImgPixels, SubtractClampsEachChannel)
     image->pixels[0] = 0x00FF7F01;
     IMGSubtract(image, 0x808080);
     EXPECT_EQ(image->pixels[0], 0x007F0000u);
+
+    // Whole blocks and a tail, any 32-bit pixels and colours, against the channel rule.
+    for (uint32_t colour : {0x040404u, 0x808080u, 0xFF123456u, 0x00FF00FFu}) {
+        Image noisy(randomImage(7, 3, colour, 0xFFFFFFFF));
+        Image before(IMGCopy(noisy));
+        IMGSubtract(noisy, colour);
+        for (int i = 0; i < 21; ++i) {
+            const uint32_t p = before->pixels[i];
+            uint32_t want = 0;
+            for (uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu})
+                if ((p & mask) > (colour & mask)) want |= (p & mask) - (colour & mask);
+            ASSERT_EQ(noisy->pixels[i], want) << std::hex << p << " - " << colour;
+        }
+    }
 }
 
 TEST(ImgCopies, CopyCopyToAndEqual)
@@ -395,7 +409,9 @@ TEST(ImgPNM, RawRastersMatchTheBytewiseRule)
                 const bool set = uint8_t(bits[y * rowBytes + x / 8]) & (0x80 >> (x % 8));
                 const uint32_t want = set ? 0x00FFFFFFu : 0u;
                 ASSERT_EQ(memory->pixels[y * rowBytes * 8 + x], want) << w << " " << x << "," << y;
-                if (x < w) ASSERT_EQ(file->pixels[y * w + x], want) << w << " " << x << "," << y;
+                if (x < w) {
+                    ASSERT_EQ(file->pixels[y * w + x], want) << w << " " << x << "," << y;
+                }
             }
     }
 }

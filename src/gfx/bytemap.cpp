@@ -21,19 +21,22 @@ size_t cellCount(const BYTEMAP *map)
     return size_t(map->width) * size_t(map->height);
 }
 
-// A cell array of n cells (at least one, so that an empty map still has one); zeroed when
-// asked, else left for a decoder that writes every cell.
-uint8_t *allocateCells(size_t n, bool zeroed)
+// A cell array for width x height cells (at least one, so that an empty map still has one);
+// zeroed when asked, else left for a decoder that writes every cell. Null when the size
+// cannot be allocated, on any word size.
+uint8_t *allocateCells(int32_t width, int32_t height, bool zeroed)
 {
+    uint64_t n = uint64_t(width) * uint64_t(height);
     if (n == 0) n = 1;
-    return static_cast<uint8_t *>(zeroed ? std::calloc(n, 1) : std::malloc(n));
+    if (n > SIZE_MAX) return nullptr;
+    return static_cast<uint8_t *>(zeroed ? std::calloc(size_t(n), 1) : std::malloc(size_t(n)));
 }
 
 BYTEMAP *make(int32_t width, int32_t height, bool zeroed)
 {
     BYTEMAP *map = static_cast<BYTEMAP *>(std::calloc(1, sizeof(BYTEMAP)));
     if (!map) return nullptr;
-    map->data = allocateCells(size_t(width) * size_t(height), zeroed);
+    map->data = allocateCells(width, height, zeroed);
     if (!map->data) {
         std::free(map);
         return nullptr;
@@ -86,7 +89,7 @@ void BYTEMAPResize(BYTEMAP *map, int32_t width, int32_t height)
 {
     if (!map || width < 0 || height < 0) return report(BYTEMAPError);
     std::free(map->data);
-    map->data = allocateCells(size_t(width) * size_t(height), true);
+    map->data = allocateCells(width, height, true);
     if (!map->data) {
         map->width = map->height = 0;
         return report(BYTEMAPError);

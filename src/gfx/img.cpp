@@ -21,12 +21,16 @@ size_t pixelCount(const IMG *image)
     return size_t(image->width) * size_t(image->height);
 }
 
-// A pixel array of n pixels (at least one, so that an empty image still has one); zeroed
-// when asked, else left for a decoder that writes every pixel.
-uint32_t *allocatePixels(size_t n, bool zeroed)
+// A pixel array for width x height pixels (at least one, so that an empty image still has
+// one); zeroed when asked, else left for a decoder that writes every pixel. Null when the
+// size cannot be allocated, on any word size.
+uint32_t *allocatePixels(int32_t width, int32_t height, bool zeroed)
 {
+    uint64_t n = uint64_t(width) * uint64_t(height);
     if (n == 0) n = 1;
-    void *pixels = zeroed ? std::calloc(n, sizeof(uint32_t)) : std::malloc(n * sizeof(uint32_t));
+    if (n > SIZE_MAX / sizeof(uint32_t)) return nullptr;
+    void *pixels = zeroed ? std::calloc(size_t(n), sizeof(uint32_t))
+                          : std::malloc(size_t(n) * sizeof(uint32_t));
     return static_cast<uint32_t *>(pixels);
 }
 
@@ -34,7 +38,7 @@ IMG *make(int32_t width, int32_t height, bool zeroed)
 {
     IMG *image = static_cast<IMG *>(std::calloc(1, sizeof(IMG)));
     if (!image) return nullptr;
-    image->pixels = allocatePixels(size_t(width) * size_t(height), zeroed);
+    image->pixels = allocatePixels(width, height, zeroed);
     if (!image->pixels) {
         std::free(image);
         return nullptr;
@@ -87,7 +91,7 @@ void IMGResize(IMG *image, int32_t width, int32_t height)
 {
     if (!image || width < 0 || height < 0) return report(IMGError);
     std::free(image->pixels);
-    image->pixels = allocatePixels(size_t(width) * size_t(height), true);
+    image->pixels = allocatePixels(width, height, true);
     if (!image->pixels) {  // no pixels: the image is empty, later users report
         image->width = image->height = 0;
         return report(IMGError);
@@ -146,19 +150,20 @@ void IMGPutPixel(IMG *image, int32_t x, int32_t y, uint32_t value)
 void IMGSubtract(IMG *image, uint32_t colour)
 {
     if (!image || !image->pixels) return report(IMGError);
-    // Each channel is lowered in place and clamped at 0; positions 24-31 end up clear.
-    const int32_t kr = int32_t(colour & 0xFF0000), kg = int32_t(colour & 0xFF00),
-                  kb = int32_t(colour & 0xFF);
-    uint32_t *__restrict p = image->pixels;
-    for (size_t i = 0, n = pixelCount(image); i < n; ++i) {
-        int32_t r = int32_t(p[i] & 0xFF0000) - kr;
-        int32_t g = int32_t(p[i] & 0xFF00) - kg;
-        int32_t b = int32_t(p[i] & 0xFF) - kb;
-        r = r < 0 ? 0 : r;
-        g = g < 0 ? 0 : g;
-        b = b < 0 ? 0 : b;
-        p[i] = uint32_t(r | g | b);
-    }
+    // Each channel is one byte, so this is a saturating subtraction byte by byte, with the
+    // colour laid out in memory like a pixel. Its top byte is 0xFF, which clears positions
+    // 24-31. Sixteen bytes at a time with a fixed pattern: one vector instruction on x86.
+    const uint32_t lowered = (colour & 0x00FFFFFF) | 0xFF000000;
+    uint8_t k[16];
+    for (int j = 0; j < 16; j += 4) std::memcpy(k + j, &lowered, 4);
+    auto sub = [](uint8_t a, uint8_t b) { return uint8_t(a > b ? a - b : 0); };
+
+    uint8_t *__restrict bytes = reinterpret_cast<uint8_t *>(image->pixels);
+    const size_t n = pixelCount(image) * sizeof(uint32_t);
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16)
+        for (size_t j = 0; j < 16; ++j) bytes[i + j] = sub(bytes[i + j], k[j]);
+    for (; i < n; ++i) bytes[i] = sub(bytes[i], k[i % 16]);
 }
 
 char *IMGToASCII(const IMG *image)

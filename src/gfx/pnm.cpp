@@ -215,6 +215,7 @@ char *formatText(const char *name, int32_t width, int32_t height, const T *cells
     }
     // The header, then at most 6 + 4 + 4 characters per cell (a red of up to 65535), "}\n".
     const size_t headerMax = nameLength + 40;
+    if (n > (SIZE_MAX - headerMax - 3) / 14) return nullptr;
     char *text = static_cast<char *>(std::malloc(headerMax + 14 * n + 3));
     if (!text) return nullptr;
     char *out = text + std::snprintf(text, headerMax, "%s{\nP3\n%d %d\n255\n", name,
