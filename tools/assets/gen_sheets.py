@@ -104,14 +104,16 @@ def bevel(colour, x, y, light=0.45, dark=0.62):
 
 
 def bead(colour, x, y):
-    """A shaded ball: lit upper left, dark rim; black outside."""
-    dx, dy = x - 3.5, y - 3.5
-    d = math.hypot(dx, dy)
+    """A ball in the block's own colour with a glint at the upper left and a darker rim;
+    black outside."""
+    d = math.hypot(x - 3.5, y - 3.5)
     if d > 3.9:
         return 0
-    light = max(0.0, -(dx + dy) / 5.5)
-    c = scale(colour, 0.55 + 0.45 * (1 - d / 3.9))
-    return mix(c, WHITE, min(0.8, light * light))
+    if (x, y) == (2, 2):
+        return mix(colour, WHITE, 0.7)
+    if (x, y) in ((3, 2), (2, 3)):
+        return mix(colour, WHITE, 0.35)
+    return colour if d < 2.9 else scale(colour, 0.62)
 
 
 def gem(colour, x, y):
@@ -222,6 +224,13 @@ def big_cells():
     cells = {}
     for code in range(33, 127):
         cells[code] = render_cell(chr(code), bold, 32, 1, 24, 30)
+        # Capitals and digits with a tail (J, Q) are drawn a little smaller to stay clear.
+        height = 24
+        while chr(code).isupper() or chr(code).isdigit():
+            if not any(v >= 0.5 for row in cells[code][25:] for v in row):
+                break
+            height -= 1
+            cells[code] = render_cell(chr(code), bold, 32, 1, height, 30)
     for code, ch in BIG_SYMBOLS.items():
         cells[code] = render_cell(ch, bold, 32, 1, 24, 30)
     return cells
