@@ -157,7 +157,7 @@ TEST(Raster, NewResizeClearCopyAndEqual)
 TEST(Raster, DrawFillsEveryRowWithItsTableEntry)
 {
     RASTER *r = rasterOf(rainbow());
-    IMG *img = image(7, 480);
+    IMG *img = image(37, 480);  // rows longer than a block of the fill, with a tail
     ASSERT_NE(r, nullptr);
     ASSERT_NE(img, nullptr);
     RASTERDraw(r, img);
@@ -169,7 +169,7 @@ TEST(Raster, DrawFillsEveryRowWithItsTableEntry)
     EXPECT_EQ(IMGGetPixel(img, 6, 479), 0xF00000u);  // 479 mod 96 = 95
     const std::vector<uint32_t> t = rainbow();
     for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 7; ++x) ASSERT_EQ(IMGGetPixel(img, x, y), t[y % 96]) << x << ", " << y;
+        for (int x = 0; x < 37; ++x) ASSERT_EQ(IMGGetPixel(img, x, y), t[y % 96]) << x << ", " << y;
 
     RASTERAdvance(r);
     RASTERDraw(r, img);
@@ -261,6 +261,26 @@ TEST(Raster, BlendMixesEachChannelTowardsTheColour)
     RASTERBlendRow(img, 0xFFFFFF, 2, 3, 3, -5);
     EXPECT_EQ(IMGGetPixel(img, 3, 2), 0x0A0B0Cu);
 
+    // Against the mix written in each channel's own bit position, over a row long enough for
+    // the blocked loop and its tail, for every alpha.
+    IMGResize(img, 37, 1);
+    const uint32_t olds[] = {0, 0xFFFFFF, 0xFF000000, 0x123456, 0xFEDCBA, 0x80FF01, 0x7F00FF};
+    const uint32_t colours[] = {0, 0xFFFFFF, 0xFF00FF00, 0xABCDEF, 0x010203};
+    for (uint32_t colour : colours) {
+        for (int32_t alpha = 0; alpha <= 256; ++alpha) {
+            for (int x = 0; x < 37; ++x) img->pixels[x] = olds[x % 7] ^ static_cast<uint32_t>(x);
+            RASTERBlendRow(img, colour, 0, 0, 36, alpha);
+            const uint32_t a = static_cast<uint32_t>(alpha), w = 256 - a, col = colour & 0xFFFFFF;
+            for (int x = 0; x < 37; ++x) {
+                const uint32_t old = olds[x % 7] ^ static_cast<uint32_t>(x);
+                const uint32_t want = ((((old & 0xFF0000) * w + (col & 0xFF0000) * a) >> 8) & 0xFF0000) |
+                                      ((((old & 0xFF00) * w + (col & 0xFF00) * a) >> 8) & 0xFF00) |
+                                      (((old & 0xFF) * w + (col & 0xFF) * a) >> 8);
+                ASSERT_EQ(img->pixels[x], want) << std::hex << old << " to " << colour << " at " << alpha;
+            }
+        }
+    }
+
     // The blended draw walks the rows like the plain one.
     RASTER *bars = rasterOf({0xF0F0F0, 0x000000, 0x800000});
     ASSERT_NE(bars, nullptr);
@@ -294,6 +314,18 @@ TEST(Raster, RowOperationsClipAndSkipSilently)
     const uint32_t expect[2][5] = {{7, 7, 7, 7, 7}, {0, 8, 8, 0, 0}};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 5; ++x) EXPECT_EQ(IMGGetPixel(img, x, y), expect[y][x]) << x << ", " << y;
+
+    // Spans of every length and start on a row longer than two blocks.
+    IMGResize(img, 40, 1);
+    for (int32_t first = -2; first < 42; ++first) {
+        for (int32_t last = first - 1; last < 43; ++last) {
+            IMGClear(img);
+            RASTERFillRow(img, 0xABCDEF, 0, first, last);
+            for (int32_t x = 0; x < 40; ++x)
+                ASSERT_EQ(IMGGetPixel(img, x, 0), x >= first && x <= last ? 0xABCDEFu : 0u)
+                    << first << ".." << last << " at " << x;
+        }
+    }
 
     // A missing image is the image module's report.
     EXPECT_EQ(reported(IMGError, [&] { RASTERFillRow(nullptr, 1, 0, 0, 4); }), "IMG error\n");

@@ -23,9 +23,9 @@ constexpr BPLASMAWave kDefaultWaves[6] = {
 
 // The cells are drawn in runs of this many columns: a fixed trip count the compiler vectorises.
 constexpr int32_t kRun = 256;
-// ((sum >> 10) + 128) & 255 equals (sum + (128 << 10)) >> 10 for |sum| <= 131064, and the
-// biased sum is never negative, so the byte is a plain shift of it.
-constexpr int32_t kBias = 128 << 10;
+// Each table entry lies within +-65532 (two entries of at most 32766); biased by this it is
+// never negative and below 2^17.
+constexpr int32_t kBias = 1 << 16;
 
 // Fills table[n-1] down to table[0] with S(a) + S(b), the two positions moving by their strides.
 // Unsigned arithmetic: any stride wraps modulo the table without overflow.
@@ -42,17 +42,31 @@ void buildTable(int32_t *table, int32_t n, const BPLASMAWave &a, const BPLASMAWa
     }
 }
 
-// One full run: out[k] = (row + column[k]) >> 10, where both terms already carry the bias.
-void drawRun(uint8_t *__restrict out, const int32_t *__restrict column, int32_t row)
+// The column terms of one run, each biased and split at bit 10, so that the per-cell work fits
+// 16-bit lanes: with R and C the biased row and column terms,
+//   ((R + C) >> 10) = (R >> 10) + (C >> 10) + (((R & 1023) + (C & 1023)) >> 10),
+// which is ((rowsum + colsum) >> 10) + 128 since the two biases add to 128 << 10.
+struct ColumnRun {
+    alignas(32) uint8_t high[kRun];   // C >> 10, 0..127
+    alignas(32) uint16_t low[kRun];   // C & 1023
+};
+
+// One full run of cells for a row whose biased term has high part rh and low part rl.
+void drawRun(uint8_t *__restrict out, const uint8_t *__restrict high,
+             const uint16_t *__restrict low, uint8_t rh, uint16_t rl)
 {
-    for (int32_t k = 0; k < kRun; ++k) out[k] = static_cast<uint8_t>((row + column[k]) >> 10);
+    for (int32_t k = 0; k < kRun; ++k)
+        out[k] = static_cast<uint8_t>(
+            rh + high[k] + static_cast<uint8_t>(static_cast<uint16_t>(rl + low[k]) >> 10));
 }
 
 // The same for a shorter, last run.
-void drawShortRun(uint8_t *__restrict out, const int32_t *__restrict column, int32_t n,
-                  int32_t row)
+void drawShortRun(uint8_t *__restrict out, const uint8_t *__restrict high,
+                  const uint16_t *__restrict low, int32_t n, uint8_t rh, uint16_t rl)
 {
-    for (int32_t k = 0; k < n; ++k) out[k] = static_cast<uint8_t>((row + column[k]) >> 10);
+    for (int32_t k = 0; k < n; ++k)
+        out[k] = static_cast<uint8_t>(
+            rh + high[k] + static_cast<uint8_t>(static_cast<uint16_t>(rl + low[k]) >> 10));
 }
 
 // A zeroed map of width x height made the module's way (BYTEMAPNew, BYTEMAPResize); null when
@@ -189,19 +203,26 @@ void BPLASMADraw(BPLASMA *plasma)
     if (w == 0 || h == 0) return;
 
     // Both tables run from their last entry, the cells from the first, so cell (u, v) takes
-    // xwave[w - 1 - u] and ywave[h - 1 - v]. The column terms are turned round once per run
-    // into a forward, biased scratch row; the row loops then read it straight.
-    alignas(32) int32_t column[kRun];
+    // xwave[w - 1 - u] and ywave[h - 1 - v]. The column terms are turned round and split once
+    // per run; the row loops then read them straight.
+    ColumnRun run;
     const int32_t *xwave = plasma->xwave, *ywave = plasma->ywave;
     for (int32_t c0 = 0; c0 < w; c0 += kRun) {
         const int32_t n = std::min(kRun, w - c0);
-        for (int32_t i = 0; i < n; ++i) column[i] = xwave[w - 1 - c0 - i] + kBias;
+        for (int32_t i = 0; i < n; ++i) {
+            const int32_t c = xwave[w - 1 - c0 - i] + kBias;
+            run.high[i] = static_cast<uint8_t>(c >> 10);
+            run.low[i] = static_cast<uint16_t>(c & 1023);
+        }
         uint8_t *out = plasma->map->data + c0;
         for (int32_t v = 0; v < h; ++v, out += w) {
+            const int32_t r = ywave[h - 1 - v] + kBias;
+            const auto rh = static_cast<uint8_t>(r >> 10);
+            const auto rl = static_cast<uint16_t>(r & 1023);
             if (n == kRun)
-                drawRun(out, column, ywave[h - 1 - v]);
+                drawRun(out, run.high, run.low, rh, rl);
             else
-                drawShortRun(out, column, n, ywave[h - 1 - v]);
+                drawShortRun(out, run.high, run.low, n, rh, rl);
         }
     }
 }
