@@ -265,7 +265,7 @@ public:
             const std::string name = run.run_name.function_name;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if (median || (run.run_type == Run::RT_Iteration && !ns.count(name + "#median")))
-                ns[name] = run.GetAdjustedRealTime() * scale(run.time_unit);
+                ns[name] = run.GetAdjustedCPUTime() * scale(run.time_unit);
             if (median) ns[name + "#median"] = 1;
         }
         ConsoleReporter::ReportRuns(runs);

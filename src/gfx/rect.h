@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <type_traits>
 
 #include "core/report.h"
@@ -142,6 +143,8 @@ inline void fill(P *c, size_t n, P v)
 {
     if constexpr (sizeof(P) == 1)
         std::memset(c, v, n);
+    else if constexpr (sizeof(P) == sizeof(wchar_t))
+        std::wmemset(reinterpret_cast<wchar_t *>(c), wchar_t(v), n);  // the C library's wide fill
     else
         update(c, n, [v](P) { return v; });
 }
@@ -394,8 +397,10 @@ template <typename P>
 void scaleRow(const P *__restrict s, int32_t sw, P *__restrict d, int32_t dw, const int32_t *x)
 {
     if (dw >= sw) {
-        for (int32_t c = 0; c < sw; ++c)
-            for (int32_t n = x[c]; n > 0; --n) *d++ = s[c];
+        for (int32_t c = 0; c < sw; d += x[c], ++c) {
+            const P v = s[c];
+            update(d, size_t(x[c]), [v](P) { return v; });
+        }
         return;
     }
     int64_t c = -1;
@@ -416,13 +421,13 @@ void scale(const ErrorReporter &err, const Rec *source, Rec *destination)
     int32_t *x = runTable(err, d.width, s.width);
     int32_t *y = runTable(err, d.height, s.height);
     if (x && y) {
-        const size_t rowBytes = size_t(d.width) * sizeof(*d.cells);
         int64_t r = 0;  // source row where the current run starts (shrinking), or dest row
         if (d.height >= s.height) {
             for (int32_t j = 0; j < s.height; r += y[j], ++j) {
                 auto *first = cellAt(d, 0, r);
                 scaleRow(cellAt(s, 0, j), s.width, first, d.width, x);
-                for (int64_t n = 1; n < y[j]; ++n) std::memcpy(first + n * d.width, first, rowBytes);
+                for (int64_t n = 1; n < y[j]; ++n)  // short rows: vector copies beat memcpy calls
+                    combine(first + n * d.width, first, size_t(d.width), Copy{});
             }
         } else {
             const bool firstRow = d.width >= s.width;
