@@ -71,19 +71,19 @@ void BYTEMAPBlendHalf(const BYTEMAP *source, BYTEMAP *destination, int32_t dx, i
 void BYTEMAPBlitRowWrap(const BYTEMAP *source, BYTEMAP *destination, int32_t a, int32_t b,
                         int32_t offset)
 {
-    raster::wrapRow(BYTEMAPError, source, destination, a, b, offset, raster::Keyed{});
+    raster::wrap(BYTEMAPError, source, destination, a, b, offset, false, raster::Keyed{});
 }
 
 void BYTEMAPOrRowWrap(const BYTEMAP *source, BYTEMAP *destination, int32_t a, int32_t b,
                       int32_t offset)
 {
-    raster::wrapRow(BYTEMAPError, source, destination, a, b, offset, raster::Or{});
+    raster::wrap(BYTEMAPError, source, destination, a, b, offset, false, raster::Or{});
 }
 
 void BYTEMAPBlitColumnWrap(const BYTEMAP *source, BYTEMAP *destination, int32_t a, int32_t b,
                            int32_t offset)
 {
-    raster::wrapColumn(BYTEMAPError, source, destination, a, b, offset, raster::Keyed{});
+    raster::wrap(BYTEMAPError, source, destination, a, b, offset, true, raster::Keyed{});
 }
 
 void BYTEMAPAnd(const BYTEMAP *mask, BYTEMAP *target)

@@ -68,24 +68,24 @@ void IMGBlendHalf(const IMG *source, IMG *destination, int32_t x, int32_t y)
 
 void IMGBlitRowWrap(const IMG *source, IMG *destination, int32_t a, int32_t b, int32_t offset)
 {
-    raster::wrapRow(IMGError, source, destination, a, b, offset, raster::Keyed{});
+    raster::wrap(IMGError, source, destination, a, b, offset, false, raster::Keyed{});
 }
 
 void IMGOrRowWrap(const IMG *source, IMG *destination, int32_t a, int32_t b, int32_t offset)
 {
-    raster::wrapRow(IMGError, source, destination, a, b, offset, raster::Or{});
+    raster::wrap(IMGError, source, destination, a, b, offset, false, raster::Or{});
 }
 
 void IMGBlitColumnWrap(const IMG *source, IMG *destination, int32_t a, int32_t b,
                        int32_t offset)
 {
-    raster::wrapColumn(IMGError, source, destination, a, b, offset, raster::Keyed{});
+    raster::wrap(IMGError, source, destination, a, b, offset, true, raster::Keyed{});
 }
 
 // An unwrapped row copy is the wrapped one at offset 0: the first run takes every pixel.
 void IMGCopyRow(const IMG *source, IMG *destination, int32_t a, int32_t b)
 {
-    raster::wrapRow(IMGError, source, destination, a, b, 0, raster::Copy{});
+    raster::wrap(IMGError, source, destination, a, b, 0, false, raster::Copy{});
 }
 
 void IMGAnd(const IMG *mask, IMG *image)

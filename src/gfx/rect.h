@@ -276,28 +276,21 @@ void wrapLine(const P *s, int64_t ss, int32_t sn, P *d, int64_t ds, int32_t dn, 
     for (int32_t i = std::max(n, 0); i < m; ++i) d[(i - n) * ds] = op(d[(i - n) * ds], s[i * ss]);
 }
 
-// Row a of the source wrapped into row b of the destination at offset k.
+// Line a of the source wrapped into line b of the destination at offset k: rows, or columns
+// when `columns` is set. A line outside its raster is an error.
 template <typename Rec, typename Op>
-void wrapRow(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a,
-             int32_t b, int32_t k, Op op)
+void wrap(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a, int32_t b,
+          int32_t k, bool columns, Op op)
 {
     if (!usable(source) || !usable(destination)) return report(err);
     const auto s = view(source);
     const auto d = view(destination);
-    if (a < 0 || a >= s.height || b < 0 || b >= d.height) return report(err);
-    wrapLine(cellAt(s, 0, a), 1, s.width, cellAt(d, 0, b), 1, d.width, k, op);
-}
-
-// Column a of the source wrapped into column b of the destination at offset k.
-template <typename Rec, typename Op>
-void wrapColumn(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a,
-                int32_t b, int32_t k, Op op)
-{
-    if (!usable(source) || !usable(destination)) return report(err);
-    const auto s = view(source);
-    const auto d = view(destination);
-    if (a < 0 || a >= s.width || b < 0 || b >= d.width) return report(err);
-    wrapLine(cellAt(s, a, 0), s.width, s.height, cellAt(d, b, 0), d.width, d.height, k, op);
+    const int32_t sLines = columns ? s.width : s.height, dLines = columns ? d.width : d.height;
+    if (a < 0 || a >= sLines || b < 0 || b >= dLines) return report(err);
+    if (columns)
+        wrapLine(cellAt(s, a, 0), s.width, s.height, cellAt(d, b, 0), d.width, d.height, k, op);
+    else
+        wrapLine(cellAt(s, 0, a), 1, s.width, cellAt(d, 0, b), 1, d.width, k, op);
 }
 
 // ---- Boxes, lines and circles ----
