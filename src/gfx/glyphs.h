@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <type_traits>
 
 #include "core/report.h"
 #include "gfx/bytemap.h"
@@ -116,16 +117,27 @@ void drawText(Font *font, const char *text, const ErrorReporter &error)
 
 // ---- Character maps ----
 
-// Keyed copy of a glyph block of w x h: d = s wherever s is not 0. W is the width when it is
-// known when compiling (an 8-wide row then vectorises) or 0 for the runtime width w. The
-// sheet and the target must not overlap.
+// One keyed row of n pixels: d = s wherever s is not 0. The select (rather than a test and a
+// store) becomes a vector blend; the sheet and the target must not overlap.
 template <int W, class Pixel>
-inline void copyKeyed(const Pixel *__restrict s, int64_t sStride, Pixel *__restrict d,
-                      int64_t dStride, int64_t w, int64_t h)
+inline void keyedRow(const Pixel *__restrict s, Pixel *__restrict d, int64_t n)
 {
-    const int64_t n = W ? W : w;
-    for (int64_t j = 0; j < h; ++j, s += sStride, d += dStride) {
-        for (int64_t i = 0; i < n; ++i) d[i] = s[i] ? s[i] : d[i];
+    if constexpr (W > 0) n = W;
+    for (int64_t i = 0; i < n; ++i) d[i] = s[i] ? s[i] : d[i];
+}
+
+// Keyed copy of a glyph block of w x h. W and H are the width and height when they are known
+// when compiling (an 8-wide row then vectorises and 8 rows unroll), or 0 for the runtime w
+// and h.
+template <int W, int H, class Pixel>
+inline void copyKeyed(const Pixel *s, int64_t sStride, Pixel *d, int64_t dStride, int64_t w,
+                      int64_t h)
+{
+    if constexpr (H > 0) {
+#pragma GCC unroll 16
+        for (int64_t j = 0; j < H; ++j) keyedRow<W>(s + j * sStride, d + j * dStride, w);
+    } else {
+        for (int64_t j = 0; j < h; ++j) keyedRow<W>(s + j * sStride, d + j * dStride, w);
     }
 }
 
@@ -184,20 +196,43 @@ void drawMapByGlyph(Font *font, const BYTEMAP *map, const ErrorReporter &error)
     });
 }
 
+// A glyph's cell and the target it is drawn on, for the map walk's keyed copy.
+template <class Pixel>
+struct Glyph {
+    const Pixel *sheet;
+    int64_t sw, sh;  // sheet size
+    Pixel *target;
+    int64_t tw, th;  // target size
+    int64_t cw, ch;  // cell size
+};
+
+// An edge glyph: the part of the cell at sheet (sx, sy) that lies on both the sheet and the
+// target, drawn at (x, y). Kept out of line so that the walk's common case stays small.
+template <class Pixel>
+[[gnu::noinline]] void copyKeyedClipped(const Glyph<Pixel> &g, int64_t sx, int64_t sy, int64_t x,
+                                        int64_t y)
+{
+    raster::Block b;
+    if (!raster::clip(int32_t(g.sw), int32_t(g.sh), int32_t(g.tw), int32_t(g.th), sx, sy, x, y,
+                      g.cw, g.ch, b)) {
+        return;
+    }
+    copyKeyed<0, 0>(g.sheet + b.sy * g.sw + b.sx, g.sw, g.target + b.dy * g.tw + b.dx, g.tw, b.w,
+                    b.h);
+}
+
 // The map walk with the keyed copy done here, clipped once per glyph: a glyph wholly inside
-// the sheet and the target takes the unclipped copy (fixed width W when it is not 0), an edge
-// glyph copies the overlap of its cell with the sheet and the target. Same pixels as
-// drawMapByGlyph.
-template <int W, class Font>
+// the sheet and the target takes the unclipped copy (of fixed width W and height H when they
+// are not 0), an edge glyph copies the overlap of its cell with the sheet and the target.
+// Same pixels as drawMapByGlyph.
+template <int W, int H, class Font>
 void drawMapFast(Font *font, const BYTEMAP *map)
 {
-    const auto sheetView = raster::view(font->sheet);
-    const auto targetView = raster::view(font->target);
-    const auto *sheet = sheetView.cells;
-    auto *target = targetView.cells;
-    const int64_t cw = font->width, ch = font->height;
-    const int64_t sw = font->sheet->width, sh = font->sheet->height;
-    const int64_t tw = font->target->width, th = font->target->height;
+    const auto sheet = raster::view(font->sheet);
+    const auto target = raster::view(font->target);
+    using Pixel = std::remove_const_t<std::remove_pointer_t<decltype(sheet.cells)>>;
+    const Glyph<Pixel> g = {sheet.cells,  sheet.width, sheet.height, target.cells,
+                            target.width, target.height, font->width, font->height};
 
     // Where each of the 256 codes a map cell can hold sits in the sheet, stepping the corner
     // one cell at a time instead of dividing per code; `offset` is its first pixel when the
@@ -207,13 +242,13 @@ void drawMapFast(Font *font, const BYTEMAP *map)
     } cell[256];
     int64_t cx = 0, cy = 0;
     for (int32_t code = 0; code < 256; ++code) {
-        const bool whole = cx + cw <= sw && cy + ch <= sh;
-        cell[code] = {cx, cy, whole ? cy * sw + cx : -1};
-        cx += cw;
-        if (cx >= sw) {
-            if (cx < 2 * sw) {
-                cx -= sw;
-                cy += ch;
+        const bool whole = cx + g.cw <= g.sw && cy + g.ch <= g.sh;
+        cell[code] = {cx, cy, whole ? cy * g.sw + cx : -1};
+        cx += g.cw;
+        if (cx >= g.sw) {
+            if (cx < 2 * g.sw) {
+                cx -= g.sw;
+                cy += g.ch;
             } else {
                 const Corner next = cellCorner(*font, code + 1);
                 cx = next.x;
@@ -222,19 +257,15 @@ void drawMapFast(Font *font, const BYTEMAP *map)
         }
     }
 
+    // The last column and row at which a whole cell still fits on the target.
+    const int64_t xLast = g.tw - g.cw, yLast = g.th - g.ch;
     walkMap(font, map, [&](int32_t code, int64_t x, int64_t y) {
         const Cell &c = cell[code];
-        if (c.offset >= 0 && x >= 0 && y >= 0 && x + cw <= tw && y + ch <= th) {
-            copyKeyed<W>(sheet + c.offset, sw, target + y * tw + x, tw, cw, ch);
-            return;
+        if (c.offset >= 0 && x >= 0 && y >= 0 && x <= xLast && y <= yLast) {
+            copyKeyed<W, H>(g.sheet + c.offset, g.sw, g.target + y * g.tw + x, g.tw, g.cw, g.ch);
+        } else {
+            copyKeyedClipped(g, c.x, c.y, x, y);
         }
-        raster::Block b;
-        if (!raster::clip(sheetView.width, sheetView.height, targetView.width, targetView.height,
-                          c.x, c.y, x, y, cw, ch, b)) {
-            return;
-        }
-        copyKeyed<0>(sheet + int64_t{b.sy} * sw + b.sx, sw, target + int64_t{b.dy} * tw + b.dx, tw,
-                     b.w, b.h);
     });
 }
 
@@ -255,8 +286,9 @@ void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
         target->width < 0 || target->height < 0) {
         return drawMapByGlyph<Keyed>(font, map, error);
     }
-    if (font->width == 8) return drawMapFast<8>(font, map);
-    drawMapFast<0>(font, map);
+    if (font->width == 8 && font->height == 8) return drawMapFast<8, 8>(font, map);
+    if (font->width == 8) return drawMapFast<8, 0>(font, map);
+    drawMapFast<0, 0>(font, map);
 }
 
 // ---- Magnified glyphs ----
