@@ -78,10 +78,18 @@ Header header(const unsigned char *data, int lines)
     return h;
 }
 
+// The repository: KOVA_SOURCE_DIR, or else the directory above this source file.
+std::string sourceDir()
+{
+    if (const char *root = std::getenv("KOVA_SOURCE_DIR"); root && *root) return root;
+    std::string self = __FILE__;
+    size_t cut = self.rfind("/tests/");
+    return cut == std::string::npos ? "." : self.substr(0, cut);
+}
+
 std::string slurp(const std::string &name)
 {
-    const char *root = std::getenv("KOVA_SOURCE_DIR");
-    std::string path = std::string(root ? root : ".") + "/assets/" + name;
+    std::string path = sourceDir() + "/assets/" + name;
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) return {};
     std::string bytes;

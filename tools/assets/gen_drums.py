@@ -145,18 +145,22 @@ def normal(x):
 
 # ---- the kit: each model takes its control c and a seed -------------------------------------
 
-def layered(seed, bright, q_bright, bright_env, c, q_tail, tail_env):
-    """Noise in two bands: a bright band (the sound itself) and, under it, a quieter lower
-    band whose centre is the control (the ring of the room). The bright band fades first."""
-    top = normal(bandpass(noise(seed), bright, q_bright))
-    low = normal(bandpass(noise(seed + 1000), c, q_tail))
-    return plus(times(top, bright_env), times(low, tail_env))
+def layered(seed, bright, q_bright, bright_env, low, q_low, low_env, c):
+    """Noise in two bands: the sound itself in a bright band, and under it a faint low band
+    (the hall it was played in) at 1/c of its level. The bright band decays first; where the
+    low band takes over, the sound's zero crossings slow down, so c, found by bisection,
+    decides how long the bright part counts."""
+    # Two filter stages each: a single stage lets through enough of the highest frequencies
+    # to dominate the zero crossings of even a dark band.
+    top = normal(bandpass(bandpass(noise(seed), bright, q_bright), bright, q_bright))
+    hall = normal(bandpass(bandpass(noise(seed + 1000), low, q_low), low, q_low))
+    return plus(times(top, bright_env), gain(times(hall, low_env), 1.0 / c))
 
 
 def shaker(c, seed):
     # Beads in a tube: bright grains swelling to a peak 31 ms in, then a rustling decay.
-    return layered(seed, 4200, 1.4, envelope(1387, [(1.0, 700)], attack=1250),
-                   c, 0.9, envelope(1387, [(0.5, 1500), (0.06, 4000)], attack=1300))
+    return layered(seed, 4200, 1.4, envelope(1387, [(1.0, 1000)], attack=1250),
+                   300, 0.9, envelope(1387, [(1.0, 4000)], attack=1300), c)
 
 
 def rim(c, seed):
@@ -169,25 +173,25 @@ def rim(c, seed):
 
 def snare(tone, c, seed, peak, body_decay, wires, wire_decay, wire_level, attack=60, down=False):
     # Drum skin (a short falling tone, its first swing up or, with `down`, down) plus the
-    # snare wires: bright noise at `wires` Hz, and a lower ring whose centre is the control.
+    # snare wires: bright noise at `wires` Hz over a faint hall.
     phase = crest_phase(tone * 1.6, tone, 400, peak) + (math.pi if down else 0.0)
     skin = sweep(tone * 1.6, tone, 400, phase)
     rattle = layered(seed, wires, 0.9, envelope(peak, [(1.0, wire_decay)], attack=attack),
-                     c, 0.8, envelope(peak, [(0.35, wire_decay * 2.5), (0.05, 3000)], attack=attack))
+                     250, 0.8, envelope(peak, [(1.0, 4000)], attack=attack), c)
     return plus(times(skin, envelope(peak, [(1.0, body_decay)], attack=attack)),
                 gain(rattle, wire_level))
 
 
 def tight_snare(c, seed):
-    return snare(210, c, seed, 167, 700, 4500, 700, 0.9)
+    return snare(210, c, seed, 167, 500, 4500, 900, 0.9)
 
 
 def fat_snare(c, seed):
-    return snare(165, c, seed, 124, 1300, 3200, 1000, 0.7, down=True)
+    return snare(165, c, seed, 124, 900, 3200, 1300, 0.7, down=True)
 
 
 def snare_rattle(c, seed):
-    return snare(230, c, seed, 334, 600, 5200, 900, 1.1, attack=220)
+    return snare(230, c, seed, 334, 450, 5200, 1000, 1.1, attack=220)
 
 
 def tom(f_start, f_end, speed, peak, decays, c, attack=40):
@@ -215,66 +219,64 @@ def kick(c, seed):
 def reverse_crash(c, seed):
     # A crash played backwards: silent for 31 values, swelling to a peak just before the end.
     length = 10943 - 31 + 1
-    crash = layered(seed, 3000, 0.9, envelope(349, [(1.0, 1200)], attack=300, n=length),
-                    c, 0.8, envelope(349, [(0.4, 2500), (0.2, 5000)], attack=300, n=length))
+    crash = layered(seed, 6000, 0.9, envelope(349, [(1.0, 700)], attack=300, n=length),
+                    300, 0.8, envelope(349, [(1.0, 5000)], attack=300, n=length), c)
     return [0.0] * 31 + crash[::-1] + [0.0] * (N - 31 - length)
 
 
 def closed_hat(c, seed):
-    return layered(seed, 7500, 1.2, envelope(405, [(1.0, 380)], attack=300),
-                   c, 1.0, envelope(405, [(0.25, 1200), (0.05, 4000)], attack=300))
+    return layered(seed, 7500, 1.2, envelope(405, [(1.0, 420)], attack=300),
+                   300, 1.0, envelope(405, [(1.0, 4000)], attack=300), c)
 
 
 def maraca(c, seed):
     # Two shakes: the second 90 ms after the first and softer.
     bright = plus(envelope(345, [(1.0, 450)], attack=300),
                   gain(envelope(4300, [(1.0, 500)], attack=500), 0.45))
-    tail = plus(envelope(345, [(0.3, 900), (0.04, 4000)], attack=300),
-                gain(envelope(4300, [(0.3, 1000), (0.04, 3000)], attack=500), 0.45))
-    return layered(seed, 5500, 1.3, bright, c, 1.0, tail)
+    hall = plus(envelope(345, [(1.0, 4000)], attack=300),
+                gain(envelope(4300, [(1.0, 3000)], attack=500), 0.45))
+    return layered(seed, 5500, 1.3, bright, 300, 1.0, hall, c)
 
 
 def open_hat(c, seed):
-    return layered(seed, 8000, 0.9, envelope(471, [(1.0, 1500)], attack=380),
-                   c, 0.8, envelope(471, [(0.3, 3000), (0.1, 8000)], attack=380))
+    return layered(seed, 5000, 0.8, envelope(471, [(1.0, 900)], attack=380),
+                   300, 0.8, envelope(471, [(1.0, 8000)], attack=380), c)
 
 
-def clap(bursts, c, seed, bright, decays):
+def clap(bursts, c, seed, bright, decay):
     # Several hands a few milliseconds apart, then the room.
     env = [0.0] * N
     for at, level in bursts:
-        part = envelope(at, [(1.0, 90)] if at != bursts[-1][0] else decays, attack=30)
+        part = envelope(at, [(1.0, 90 if at != bursts[-1][0] else decay)], attack=30)
         env = [e + level * p for e, p in zip(env, part)]
-    room = envelope(bursts[-1][0], [(0.3, 1500), (0.04, 3000)], attack=bursts[-1][0])
-    return layered(seed, bright, 1.4, env, c, 0.8, room)
+    room = envelope(bursts[-1][0], [(1.0, 3000)], attack=bursts[-1][0])
+    return layered(seed, bright, 1.4, env, 250, 0.8, room, c)
 
 
 def clap_one(c, seed):
-    return clap([(30, 0.8), (260, 0.85), (500, 0.8), (738, 1.0)], c, seed, 1600,
-                [(1.0, 700)])
+    return clap([(30, 0.6), (260, 0.7), (500, 0.65), (738, 1.0)], c, seed, 1600, 700)
 
 
 def clap_two(c, seed):
-    return clap([(40, 0.7), (210, 0.9), (420, 0.8), (623, 1.0)], c, seed, 1100,
-                [(1.0, 900)])
+    return clap([(40, 0.55), (210, 0.7), (420, 0.65), (623, 1.0)], c, seed, 1100, 900)
 
 
 # model, control range (low, high), seed
 KIT = [
-    (shaker, (60, 9000), 11),
+    (shaker, (1.0, 1e6), 11),
     (rim, (300, 3000), 12),
-    (tight_snare, (60, 9000), 13),
-    (fat_snare, (60, 9000), 14),
+    (tight_snare, (1.0, 1e6), 13),
+    (fat_snare, (1.0, 1e6), 14),
     (mid_tom, (0.3, 3.0), 15),
     (kick, (0.5, 2.0), 16),
-    (reverse_crash, (60, 9000), 17),
-    (closed_hat, (60, 9000), 18),
-    (maraca, (60, 9000), 19),
-    (snare_rattle, (60, 9000), 20),
-    (open_hat, (60, 9000), 21),
+    (reverse_crash, (1.0, 1e6), 17),
+    (closed_hat, (1.0, 1e6), 18),
+    (maraca, (1.0, 1e6), 19),
+    (snare_rattle, (1.0, 1e6), 20),
+    (open_hat, (1.0, 1e6), 21),
     (high_tom, (0.3, 3.0), 22),
-    (clap_one, (60, 9000), 23),
-    (clap_two, (60, 9000), 24),
+    (clap_one, (1.0, 1e6), 23),
+    (clap_two, (1.0, 1e6), 24),
 ]
 
 
