@@ -161,6 +161,32 @@ TEST(BFont, NewAndFree)
     EXPECT_EQ(reported(BFONTError, [&] { BFONTFree(nullptr); }), "BFONT Error.\n");
 }
 
+TEST(BFont, CopyEqualAndNoTextForm)
+{
+    BYTEMAP *target = makeMap(8, 8);
+    BFONT *font = makeFont(32, 32, 1024, 128, target);
+    font->code = 'Z';
+    BFONT *copy = BFONTCopy(font);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->sheet, font->sheet);
+    EXPECT_EQ(copy->target, target);
+    EXPECT_EQ(BFONTEqual(font, copy), 1);
+    copy->sheet->data[1000] ^= 1;
+    EXPECT_EQ(BFONTEqual(font, copy), 0);
+    BFONTFree(&copy);
+
+    EXPECT_EQ(BFONTToASCII(font), nullptr);
+    const std::string out = reported(BFONTError, [&] {
+        EXPECT_EQ(BFONTToASCII(nullptr), nullptr);
+        EXPECT_EQ(BFONTFromASCII(nullptr), nullptr);
+        EXPECT_EQ(BFONTEqual(nullptr, font), 0);
+        EXPECT_EQ(BFONTCopy(nullptr), nullptr);
+    });
+    EXPECT_EQ(out, "BFONT Error.\nBFONT Error.\nBFONT Error.\nBFONT Error.\n");
+    BFONTFree(&font);
+    BYTEMAPFree(&target);
+}
+
 TEST(BFont, BigFontGlyphs)
 {
     BYTEMAP *target = makeMap(256, 32, 7);

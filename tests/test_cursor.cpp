@@ -128,6 +128,26 @@ TEST(Cursor, EmptyBufferReportsAndStaysPut)
     CURSORFree(&cursor);
 }
 
+TEST(Cursor, CopyAndEqual)
+{
+    CURSOR *cursor = overTen(3);
+    CURSORSeek(cursor, 6);
+    CURSORMark(cursor);
+    CURSORStep(cursor);
+    CURSOR *copy = CURSORCopy(cursor);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->data, TEN) << "the buffer is shared, not copied";
+    EXPECT_EQ(CURSOREqual(cursor, copy), 1);
+    CURSORReturn(copy);
+    EXPECT_EQ(copy->position, 6);
+    EXPECT_EQ(CURSOREqual(cursor, copy), 0);
+    EXPECT_EQ(cursor->position, 9);
+    CURSORFree(&copy);
+    EXPECT_EQ(CURSORToASCII(cursor), nullptr);
+    EXPECT_EQ(CURSORFromASCII("CURSOR{}"), nullptr);
+    CURSORFree(&cursor);
+}
+
 TEST(Cursor, NullCursorReportsEverywhere)
 {
     CURSOR *none = nullptr;
@@ -139,6 +159,10 @@ TEST(Cursor, NullCursorReportsEverywhere)
     EXPECT_EQ(reported(CURSORError, [&] { CURSORSeek(nullptr, 1); }), line);
     EXPECT_EQ(reported(CURSORError, [&] { CURSORMark(nullptr); }), line);
     EXPECT_EQ(reported(CURSORError, [&] { CURSORReturn(nullptr); }), line);
+    EXPECT_EQ(reported(CURSORError, [&] { EXPECT_EQ(CURSORToASCII(nullptr), nullptr); }), line);
+    EXPECT_EQ(reported(CURSORError, [&] { EXPECT_EQ(CURSORFromASCII(nullptr), nullptr); }), line);
+    EXPECT_EQ(reported(CURSORError, [&] { EXPECT_EQ(CURSOREqual(nullptr, nullptr), 0); }), line);
+    EXPECT_EQ(reported(CURSORError, [&] { EXPECT_EQ(CURSORCopy(nullptr), nullptr); }), line);
 
     CURSOR *cursor = CURSORNew();
     EXPECT_EQ(reported(CURSORError, [&] { CURSORStep(cursor); CURSORMark(cursor); }), "");

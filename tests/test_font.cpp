@@ -184,6 +184,46 @@ TEST(Font, NewAndFree)
     EXPECT_EQ(reported(FONTError, [&] { FONTFree(nullptr); }), "FONT Error.\n");
 }
 
+TEST(Font, CopyEqualAndNoTextForm)
+{
+    IMG *target = makeImage(16, 16);
+    FONT *font = makeFont(8, 8, 64, 40, target);
+    font->x = 3;
+    font->code = 'k';
+    FONT *copy = FONTCopy(font);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(copy->sheet, font->sheet) << "the copy owns a sheet of its own";
+    EXPECT_EQ(IMGEqual(copy->sheet, font->sheet), 1);
+    EXPECT_EQ(copy->target, target);
+    EXPECT_EQ(FONTEqual(font, copy), 1);
+    copy->sheet->pixels[5] ^= 1;
+    EXPECT_EQ(FONTEqual(font, copy), 0);
+    copy->sheet->pixels[5] ^= 1;
+    copy->y = 1;
+    EXPECT_EQ(FONTEqual(font, copy), 0);
+    FONTFree(&copy);
+    EXPECT_EQ(target->width, 16);
+
+    FONT *bare = FONTNew(), *twin = FONTCopy(bare);
+    EXPECT_EQ(twin->sheet, nullptr);
+    EXPECT_EQ(FONTEqual(bare, twin), 1);
+    EXPECT_EQ(FONTEqual(bare, font), 0);
+    FONTFree(&twin);
+
+    EXPECT_EQ(reported(FONTError, [&] { EXPECT_EQ(FONTToASCII(font), nullptr); }), "");
+    EXPECT_EQ(reported(FONTError, [&] { EXPECT_EQ(FONTFromASCII("FONT{}"), nullptr); }), "");
+    const std::string out = reported(FONTError, [&] {
+        EXPECT_EQ(FONTToASCII(nullptr), nullptr);
+        EXPECT_EQ(FONTFromASCII(nullptr), nullptr);
+        EXPECT_EQ(FONTEqual(font, nullptr), 0);
+        EXPECT_EQ(FONTCopy(nullptr), nullptr);
+    });
+    EXPECT_EQ(out, "FONT Error.\nFONT Error.\nFONT Error.\nFONT Error.\n");
+    FONTFree(&bare);
+    FONTFree(&font);
+    IMGFree(&target);
+}
+
 TEST(Font, GlyphCellsFollowCodeOrder)
 {
     IMG *target = makeImage(64, 16);

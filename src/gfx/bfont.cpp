@@ -10,6 +10,10 @@ KOVA_IDENT(BFONTIdent, "BFONT   ", "20110612", "ValenTRQ", "C       ", "CODE    
 
 BFONT *BFONTNew() { return glyphs::newFont<BFONT>(BFONTError); }
 void BFONTFree(BFONT **font) { glyphs::freeFont<BYTEMAPFree>(font, BFONTError); }
+char *BFONTToASCII(const BFONT *font) { return font ? nullptr : report(BFONTError, nullptr); }
+BFONT *BFONTFromASCII(const char *text) { return text ? nullptr : report(BFONTError, nullptr); }
+int BFONTEqual(const BFONT *a, const BFONT *b) { return glyphs::equalFonts<BYTEMAPEqual>(a, b, BFONTError); }
+BFONT *BFONTCopy(const BFONT *font) { return glyphs::copyFont<BYTEMAPCopy>(font, BFONTError); }
 void BFONTDrawGlyph(BFONT *font) { glyphs::drawGlyph<BYTEMAPBlitKeyed>(font, BFONTError); }
 void BFONTDrawGlyphOpaque(BFONT *font) { glyphs::drawGlyph<BYTEMAPBlit>(font, BFONTError); }
 void BFONTDrawHex8(BFONT *font, uint32_t value) { glyphs::drawHex8<BYTEMAPBlitKeyed>(font, value, BFONTError); }

@@ -27,6 +27,10 @@ extern ErrorReporter BFONTError;  // switch off at start; line "BFONT Error."
 
 BFONT *BFONTNew();                   // cells 6 x 6, pen (0, 0), code 0, no sheet or target; null on failure
 void BFONTFree(BFONT **font);        // frees the sheet and the record (not the target), stores null
+char *BFONTToASCII(const BFONT *font);  // a font has no text form: always null (reports a null font)
+BFONT *BFONTFromASCII(const char *text);  // no text form: always null (reports a null text)
+int BFONTEqual(const BFONT *a, const BFONT *b);  // 1 when pen, cells, code, target and sheet cells agree
+BFONT *BFONTCopy(const BFONT *font);  // same fields, its own copy of the sheet, same target; null on failure
 void BFONTDrawGlyph(BFONT *font);    // glyph of `code` keyed at the pen; x += width (reports no font/sheet)
 void BFONTDrawGlyphOpaque(BFONT *font);  // the same, cells of 0 copied too
 void BFONTDrawHex8(BFONT *font, uint32_t value);   // low byte as two upper-case hex digits, keyed

@@ -46,6 +46,34 @@ void CURSORFree(CURSOR **cursor)
     *cursor = nullptr;
 }
 
+char *CURSORToASCII(const CURSOR *cursor)
+{
+    if (!cursor) return report(CURSORError, nullptr);
+    return nullptr;
+}
+
+CURSOR *CURSORFromASCII(const char *text)
+{
+    if (!text) return report(CURSORError, nullptr);
+    return nullptr;
+}
+
+int CURSOREqual(const CURSOR *a, const CURSOR *b)
+{
+    if (!a || !b) return report(CURSORError, 0);
+    return a->position == b->position && a->step == b->step && a->reserved == b->reserved &&
+           a->length == b->length && a->data == b->data && a->mark == b->mark;
+}
+
+CURSOR *CURSORCopy(const CURSOR *cursor)
+{
+    if (!cursor) return report(CURSORError, nullptr);
+    CURSOR *copy = static_cast<CURSOR *>(std::calloc(1, sizeof(CURSOR)));
+    if (!copy) return report(CURSORError, nullptr);
+    *copy = *cursor;
+    return copy;
+}
+
 void CURSORSet(CURSOR *cursor, const char *data, int32_t length, int32_t reserved, int32_t step)
 {
     if (!cursor) return report(CURSORError);

@@ -21,6 +21,10 @@ extern ErrorReporter CURSORError;  // switch off at start; line "CURSOR Error."
 // and then changes nothing.
 CURSOR *CURSORNew();                  // over "This is a CURSOR default data. ", step 1; null on failure
 void CURSORFree(CURSOR **cursor);     // frees the record (not the buffer), stores null
+char *CURSORToASCII(const CURSOR *cursor);  // a cursor has no text form: always null
+CURSOR *CURSORFromASCII(const char *text);  // no text form: always null (reports a null text)
+int CURSOREqual(const CURSOR *a, const CURSOR *b);  // 1 when every field agrees (the same buffer)
+CURSOR *CURSORCopy(const CURSOR *cursor);  // same fields over the same borrowed buffer; null on failure
 void CURSORSet(CURSOR *cursor, const char *data, int32_t length, int32_t reserved,
                int32_t step);         // attaches the buffer (not tested); position 0, mark kept
 // The three moves report a buffer of length below 1 (nothing to wrap into) and leave the

@@ -10,6 +10,10 @@ KOVA_IDENT(FONTIdent, "FONT    ", "20110319", "ValenTRQ", "C       ", "CODE    "
 
 FONT *FONTNew() { return glyphs::newFont<FONT>(FONTError); }
 void FONTFree(FONT **font) { glyphs::freeFont<IMGFree>(font, FONTError); }
+char *FONTToASCII(const FONT *font) { return font ? nullptr : report(FONTError, nullptr); }
+FONT *FONTFromASCII(const char *text) { return text ? nullptr : report(FONTError, nullptr); }
+int FONTEqual(const FONT *a, const FONT *b) { return glyphs::equalFonts<IMGEqual>(a, b, FONTError); }
+FONT *FONTCopy(const FONT *font) { return glyphs::copyFont<IMGCopy>(font, FONTError); }
 void FONTDrawGlyph(FONT *font) { glyphs::drawGlyph<IMGBlitKeyed>(font, FONTError); }
 void FONTDrawGlyphOpaque(FONT *font) { glyphs::drawGlyph<IMGBlit>(font, FONTError); }
 void FONTDrawGlyphAdd(FONT *font) { glyphs::drawGlyph<IMGBlitAdd>(font, FONTError); }

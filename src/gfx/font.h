@@ -27,6 +27,10 @@ extern ErrorReporter FONTError;  // switch off at start; line "FONT Error."
 
 FONT *FONTNew();                     // cells 6 x 6, pen (0, 0), code 0, no sheet or target; null on failure
 void FONTFree(FONT **font);          // frees the sheet and the record (not the target), stores null
+char *FONTToASCII(const FONT *font);   // a font has no text form: always null (reports a null font)
+FONT *FONTFromASCII(const char *text);  // no text form: always null (reports a null text)
+int FONTEqual(const FONT *a, const FONT *b);  // 1 when pen, cells, code, target and sheet pixels agree
+FONT *FONTCopy(const FONT *font);    // same fields, its own copy of the sheet, same target; null on failure
 void FONTDrawGlyph(FONT *font);      // glyph of `code` keyed at the pen; x += width (reports no font/sheet)
 void FONTDrawGlyphOpaque(FONT *font);  // the same, black pixels copied too
 void FONTDrawGlyphAdd(FONT *font);   // the same, each pixel added to the target as a 32-bit value

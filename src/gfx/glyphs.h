@@ -348,4 +348,38 @@ void freeFont(Font **font, const ErrorReporter &error)
     *font = nullptr;
 }
 
+// A new font with the same pen, cells and code, its own copy of the sheet (made with the
+// surface's Copy) and the same borrowed target. Null, after a report, on a missing font or a
+// failed allocation.
+template <auto CopySheet, class Font>
+Font *copyFont(const Font *font, const ErrorReporter &error)
+{
+    if (!font) return report(error, static_cast<Font *>(nullptr));
+    Font *copy = static_cast<Font *>(std::calloc(1, sizeof(Font)));
+    if (!copy) return report(error, copy);
+    *copy = *font;
+    if (font->sheet) {
+        copy->sheet = CopySheet(font->sheet);
+        if (!copy->sheet) {
+            std::free(copy);
+            return report(error, static_cast<Font *>(nullptr));
+        }
+    }
+    return copy;
+}
+
+// 1 when two fonts have the same pen, cells, code and target and equal sheets (or neither has
+// one); a missing font is reported and gives 0.
+template <auto EqualSheets, class Font>
+int equalFonts(const Font *a, const Font *b, const ErrorReporter &error)
+{
+    if (!a || !b) return report(error, 0);
+    if (a->x != b->x || a->y != b->y || a->width != b->width || a->height != b->height ||
+        a->code != b->code || a->target != b->target) {
+        return 0;
+    }
+    if (!a->sheet || !b->sheet) return a->sheet == b->sheet;
+    return a->sheet == b->sheet || EqualSheets(a->sheet, b->sheet);
+}
+
 }  // namespace glyphs
