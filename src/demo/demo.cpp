@@ -1,1 +1,125 @@
-// Placeholder until the program lands.
+// The program's start-up, the frame end that every scene calls, the common keys, and the fade
+// and exit on Escape.
+#include "demo/demo.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <SDL.h>
+
+#include "core/ident.h"
+#include "platform/fps.h"
+
+KOVA_IDENT(DemoIdent, "KOVA1301", "20110825", "ValenTRQ", "C       ", "PROGRAM ");
+
+namespace {
+
+// Carried in the binary beside the identification block; nothing reads them.
+[[gnu::used]] const char *const DEMO_NOTICES[] = {
+    "This program is provided as is, without warranty of any kind, express or implied; in no "
+    "event shall its authors be liable for any damage arising from its use.",
+    "KOVA1301: code, pictures and sound by ValenTRQ, 2011.",
+    "Everyone has the right to freedom of opinion and expression; this right includes freedom "
+    "to hold opinions without interference and to seek, receive and impart information and "
+    "ideas through any media and regardless of frontiers. (Universal Declaration of Human "
+    "Rights, article 19)",
+};
+
+constexpr uint8_t LEAVE_SCENE = 2;  // demoFlags bit 1
+constexpr uint8_t RATE_SHOWN = 1;   // showRate bit 0
+
+[[noreturn]] void startFailed(const char *what, const char *detail)
+{
+    if (detail && *detail)
+        std::fprintf(stderr, "KOVA1301: %s: %s\n", what, detail);
+    else
+        std::fprintf(stderr, "KOVA1301: %s\n", what);
+    std::exit(1);
+}
+
+}  // namespace
+
+SDLDPY *display = nullptr;
+SDLKBD *keyboard = nullptr;
+IMG *screen = nullptr;
+uint8_t demoFlags = 0;
+uint8_t showRate = 0;
+
+void DemoInit()
+{
+    // The display's first mode change starts SDL's video; the keyboard needs the display.
+    display = SDLDPYNew();
+    if (!display || !SDLDPYSurface(display)) startFailed("cannot open the display", SDL_GetError());
+    keyboard = SDLKBDNew();
+    if (!keyboard) startFailed("cannot set up the keyboard", nullptr);
+    DemoSoundSetup();
+    SDLDPYSetMode(display, SCREEN_W, SCREEN_H);
+    if (!SDLDPYSurface(display)) startFailed("cannot open the display", SDL_GetError());
+    screen = IMGNew();
+    if (screen) IMGResize(screen, display->width, display->height);
+    if (!screen || !screen->pixels || screen->width != display->width)
+        startFailed("out of memory for the frame image", nullptr);
+    DemoTagSetup();
+    // The text font, the character map and the big font of the text-mode scenes and the
+    // scroller are made here by the scenes' own set-up when those scenes land.
+    std::srand(542388762);
+    DemoMusicSetup();
+    FPSTarget = 25;
+}
+
+int DemoFrameEnd(DemoKeyHandler handler)
+{
+    DemoDrawTag();
+    FPSUpdate();
+    FPSWait();
+    if (showRate & RATE_SHOWN) DemoDrawRate();
+    SDLDPYShowIMG(display, screen);
+    DemoMusicStep();
+    SDLKBDGetKey(keyboard);
+    // A key acts once per press: the byte is cleared after its handler has seen it.
+    if (keyboard && keyboard->keys) {
+        if (handler) handler(keyboard->keys[0]);
+        keyboard->keys[0] = 0;
+    }
+    if (demoFlags & LEAVE_SCENE) {
+        demoFlags = static_cast<uint8_t>(demoFlags & ~LEAVE_SCENE);
+        return 1;
+    }
+    return 0;
+}
+
+void DemoKey(uint8_t key)
+{
+    switch (key) {
+    case 27: DemoQuit();
+    case 32: demoFlags |= LEAVE_SCENE; break;
+    case '5': FPSTarget = 25; break;
+    case '6': FPSTarget = 50; break;
+    case 'f': showRate ^= RATE_SHOWN; break;
+    default: break;
+    }
+}
+
+void DemoFade()
+{
+    // No pacing, music or keys between the steps: 64 x 4 takes every channel to 0.
+    for (int step = 0; step < 64; ++step) {
+        IMGSubtract(screen, 0x040404);
+        SDLDPYShowIMG(display, screen);
+    }
+}
+
+void DemoQuit()
+{
+    DemoFade();
+#ifndef _WIN32
+    IMGFree(&screen);
+    DemoTagFree();
+    SDLKBDFree(&keyboard);
+    SDLDPYFree(&display);
+    DemoSoundFree();
+    // Gives the desktop its video mode back after the fullscreen program.
+    SDL_Quit();
+#endif
+    std::exit(0);
+}

@@ -1,0 +1,56 @@
+// The program: start-up, the frame end shared by every scene, the keys, the fade and the quit,
+// and the five scenes of the endless cycle.
+#pragma once
+
+#include <cstdint>
+
+#include "gfx/img.h"
+#include "platform/sdldpy.h"
+#include "platform/sdlkbd.h"
+
+constexpr int32_t SCREEN_W = 256;  // the whole demo is drawn at this size
+constexpr int32_t SCREEN_H = 256;
+
+// ---- Shared objects, created by DemoInit, alive until the process ends ----
+extern SDLDPY *display;    // the window or the full screen
+extern SDLKBD *keyboard;   // the last key pressed
+extern IMG *screen;        // the frame: cleared, drawn and presented by the scenes
+extern uint8_t demoFlags;  // bit 1 (value 2): leave the current scene at the end of this frame
+extern uint8_t showRate;   // bit 0: show the frame-rate read-out
+
+using DemoKeyHandler = void (*)(uint8_t key);
+
+// ---- Start-up, frame end, keys, quit ----
+// Opens the display, the keyboard and the sound, sets the mode again, makes the frame and the
+// tag font, seeds rand() with 542388762, builds the music and sets the speed to 25. When the
+// display, the keyboard or the frame cannot be made it prints one line on standard error
+// (with SDL's own error text for the display) and exits with status 1.
+void DemoInit();
+// The end of every frame: tag, count and pace, read-out when on, present, music step, keys.
+// Hands the last key's byte to the handler (null: none) and clears it. Returns 1 when the
+// scene must end now (demoFlags bit 1 was set, and is cleared), else 0.
+int DemoFrameEnd(DemoKeyHandler handler);
+// The common keys: Escape quits, space ends the scene, '5' and '6' set the speed to 25 or 50
+// frames per second, 'f' toggles the read-out; every other byte is ignored.
+void DemoKey(uint8_t key);
+// 64 times: every channel of the frame lowered by 4 and the frame shown; black at the end.
+void DemoFade();
+// Fades, frees the shared objects and SDL, and exits with status 0.
+[[noreturn]] void DemoQuit();
+
+// ---- The scenes: each runs its own frame loop and returns when its time is up ----
+void SceneRain();      // 20 T + 1 frames, T read at the start
+void ScenePlasma();    // 10 T + 1 frames, T read at the start
+void SceneScroller();  // 40 T frames, T read every frame
+void SceneBars();      // 20 T frames, T read every frame
+void ScenePages();     // 1024 frames
+
+// ---- Sound, overlays and soundtrack, called from DemoInit, DemoFrameEnd and DemoQuit ----
+void DemoSoundSetup();  // the sound output (all of SDL, the audio device, playback of an empty queue)
+void DemoTagSetup();    // the tag font
+void DemoMusicSetup();  // the music from the compiled-in patterns
+void DemoDrawTag();     // the group tag in the top right corner of the frame
+void DemoDrawRate();    // the frame-rate read-out
+void DemoMusicStep();   // one step of the music and the feeding of the sound queue
+void DemoSoundFree();   // pauses and closes the audio device, frees the sound output
+void DemoTagFree();     // frees the tag font and its sheet
