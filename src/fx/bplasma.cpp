@@ -207,15 +207,15 @@ void BPLASMADraw(BPLASMA *plasma)
     // per run; the row loops then read them straight.
     ColumnRun run;
     const int32_t *xwave = plasma->xwave, *ywave = plasma->ywave;
-    for (int32_t c0 = 0; c0 < w; c0 += kRun) {
+    for (int32_t c0 = 0; c0 < w; c0 += std::min(kRun, w - c0)) {
         const int32_t n = std::min(kRun, w - c0);
         for (int32_t i = 0; i < n; ++i) {
             const int32_t c = xwave[w - 1 - c0 - i] + kBias;
             run.high[i] = static_cast<uint8_t>(c >> 10);
             run.low[i] = static_cast<uint16_t>(c & 1023);
         }
-        uint8_t *out = plasma->map->data + c0;
-        for (int32_t v = 0; v < h; ++v, out += w) {
+        for (int32_t v = 0; v < h; ++v) {
+            uint8_t *out = plasma->map->data + static_cast<size_t>(v) * static_cast<size_t>(w) + c0;
             const int32_t r = ywave[h - 1 - v] + kBias;
             const auto rh = static_cast<uint8_t>(r >> 10);
             const auto rl = static_cast<uint16_t>(r & 1023);
