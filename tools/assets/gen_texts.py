@@ -112,18 +112,18 @@ SCROLL = (
     "Fourteen little drum sounds are mixed into a loop that changes every few seconds, so "
     "no two minutes sound quite the same. Press A and S to change the speed of this scroller, "
     "B to change its colours, F to see the frame rate, space to jump to the next part and "
-    "escape when you have had enough. Credits: code by Vell, graphics and fonts by Marrowind, "
+    "escape when you have had enough. Credits: code by Vell, graphics and fonts by Quadrille, "
     "drums synthesised by Oxide Moth, texts by all of us at three in the morning. "
     "Now the greetings, in no particular order: Tin Heron - Copperdusk - Glasswyrm - "
     "Saltmarsh Coders - Velvet Vector - Paperlantern - Hexmoor - Blue Sextant - Bitplane "
     "Bakery - Moth and Magnet - Quietbit Collective - Northlight Division - Kilnworks - "
-    "Ferrolux - the whole Kestrel Bay crew for the tea, the power and the patience. "
+    "Lampwick Nine - the whole Kestrel Bay crew for the tea, the power and the patience. "
     "A special hello to the people who still count cycles and draw fonts by hand: the "
     "scene is alive because of you. We wanted to make something small that feels big on a "
     "party screen, and we hope the loud speakers are treating you well. If you liked it, come "
     "and find us at the next party; if you did not, come anyway and tell us why, we bring "
     "the coffee. That is all from KOVA for now... the text will wrap in a moment and begin "
-    "again, so lean back and enjoy the plasma.   Signing off: Vell, Marrowind, Oxide Moth."
+    "again, so lean back and enjoy the plasma.   Signing off: Vell, Quadrille, Oxide Moth."
 )
 
 
@@ -173,7 +173,7 @@ PAGES = [
         "", ruler(), "   a text-mode demo for the", "   Kestrel Bay 2013 compo", ruler()],
     # 2: credits
     lambda: banner("CREW") + [
-        "", ruler(), "", " code ............... Vell", " graphics, fonts .... Marrowind",
+        "", ruler(), "", " code ............... Vell", " graphics, fonts .... Quadrille",
         " drums, sound ....... Oxide Moth", " texts .............. all of us",
         "   (mostly at 3 in the morning)", "", ruler(), "", " Made on borrowed laptops, on",
         " three power strips and too", " much tea.", ""],
@@ -182,7 +182,7 @@ PAGES = [
     lambda: banner("HEY!") + [
         "", ruler(33), " Greetings fly out to:", "",
         "  Tin Heron        Copperdusk", "  Glasswyrm        Hexmoor", "  Saltmarsh Coders",
-        "  Velvet Vector    Ferrolux", "  Paperlantern     Kilnworks",
+        "  Velvet Vector    Lampwick Nine", "  Paperlantern     Kilnworks",
         "  Blue Sextant  Bitplane Bakery", "  Moth and Magnet", "  Quietbit Collective",
         "  Northlight Division", "", " ...and everybody at the big", " screen tonight.", ruler(),
         " Missing here? We owe you a", " drink. Come and collect it.", "", "", "", "", "", "",
@@ -190,7 +190,7 @@ PAGES = [
     # 4: short messages
     lambda: banner("INFO") + [
         "", ruler(), " Vell: the plasma in part two", " runs on six sine waves and one",
-        " table. No floats were harmed.", "", " Marrowind: every glyph you see",
+        " table. No floats were harmed.", "", " Quadrille: every glyph you see",
         " was pushed into place by hand", " or by a patient little script.", "",
         " Oxide Moth: turn it up!", "", ruler(),
         " Keys: space skips a part,", " 5 and 6 set the speed, F shows", " the frame rate, A S B steer",
