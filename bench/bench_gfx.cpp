@@ -53,34 +53,63 @@ void touch(const void *p)
 }
 
 // ---- Floors ----
+// On the very buffers the operations use, with sizes the compiler cannot see: a constant size
+// lets it inline the copy as a string move, which is far slower than the C library's call on
+// some machines and is not what a caller with run-time sizes gets.
+
+size_t opaque(size_t n)
+{
+    benchmark::DoNotOptimize(n);
+    return n;
+}
 
 void Memcpy256K(benchmark::State &state)
 {
-    std::vector<uint32_t> a(side * side, 1), b(side * side);
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
     for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size() * 4);
-        touch(b.data());
+        std::memcpy(screen->pixels, source->pixels, opaque(side * side * 4));
+        touch(screen->pixels);
     }
+    IMGFree(&source);
+    IMGFree(&screen);
 }
 BENCHMARK(Memcpy256K);
 
+// The same bytes as 256 row-sized copies, as the opaque blit makes them.
+void Memcpy256KByRows(benchmark::State &state)
+{
+    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        const size_t rowBytes = opaque(side * 4);
+        for (int32_t row = 0; row < side; ++row)
+            std::memcpy(screen->pixels + row * side, source->pixels + row * side, rowBytes);
+        touch(screen->pixels);
+    }
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+BENCHMARK(Memcpy256KByRows);
+
 void Memset256K(benchmark::State &state)
 {
-    std::vector<uint32_t> a(side * side);
+    IMG *screen = layer(side, side, 2);
     for (auto _ : state) {
-        std::memset(a.data(), 0x40, a.size() * 4);
-        touch(a.data());
+        std::memset(screen->pixels, 0x40, opaque(side * side * 4));
+        touch(screen->pixels);
     }
+    IMGFree(&screen);
 }
 BENCHMARK(Memset256K);
 
 void Memcpy64K(benchmark::State &state)
 {
-    std::vector<uint8_t> a(side * side, 1), b(side * side);
+    BYTEMAP *source = cells(1), *target = cells(2);
     for (auto _ : state) {
-        std::memcpy(b.data(), a.data(), a.size());
-        touch(b.data());
+        std::memcpy(target->data, source->data, opaque(side * side));
+        touch(target->data);
     }
+    BYTEMAPFree(&source);
+    BYTEMAPFree(&target);
 }
 BENCHMARK(Memcpy64K);
 
@@ -318,12 +347,16 @@ int main(int argc, char **argv)
 
     std::printf("\nRatios (medians of this run):\n");
     ratio(reporter, "keyed screen copy / memcpy 256 KiB", "IMGBlitKeyedScreen", "Memcpy256K", "target <= 4");
+    ratio(reporter, "keyed screen copy / memcpy by 1 KiB rows", "IMGBlitKeyedScreen", "Memcpy256KByRows",
+          "target <= 4");
     ratio(reporter, "SDL colour-key blit / keyed screen copy", "SDLBlitColourKeyScreen",
           "IMGBlitKeyedScreen", "speed-up");
     ratio(reporter, "opaque screen copy / memcpy 256 KiB", "IMGBlitScreen", "Memcpy256K", "target <= 1.2");
-    ratio(reporter, "opaque copy by rows / memcpy 256 KiB", "IMGBlitScreenRows", "Memcpy256K", "target <= 1.2");
+    ratio(reporter, "opaque screen copy / memcpy by 1 KiB rows", "IMGBlitScreen", "Memcpy256KByRows",
+          "target <= 1.2");
+    ratio(reporter, "opaque copy, unpacked rows / memcpy 256 KiB", "IMGBlitScreenRows", "Memcpy256K", "target <= 1.2");
     ratio(reporter, "screen fill / memset 256 KiB", "IMGFillBoxScreen", "Memset256K", "target <= 1.2");
-    ratio(reporter, "screen mask (IMGAnd) / memcpy 256 KiB", "IMGAndScreen", "Memcpy256K", "");
+    ratio(reporter, "screen mask (IMGAnd) / memcpy by 1 KiB rows", "IMGAndScreen", "Memcpy256KByRows", "");
     ratio(reporter, "zoomSurface / IMGScale 32 -> 256", "ZoomSurfaceTile", "IMGScaleTile", "target >= 12");
     absolute(reporter, "64 KiB keyed byte-map blit", "BYTEMAPBlitKeyedPlasma", 1, "target <= 3 us");
     absolute(reporter, "64 KiB byte-map AND", "BYTEMAPAndPlasma", 1, "target <= 3 us");

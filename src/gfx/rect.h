@@ -152,6 +152,8 @@ inline void fill(P *c, size_t n, P v)
 // Walks a clipped block row by row from the top left, combining each source cell into its
 // destination cell. A raster combined with itself is walked cell by cell in that same order,
 // so overlapping blocks give the result of the plain walk; distinct rasters take the fast rows.
+// Opaque copies stay one memcpy per row even when the rows are packed: row-sized copies take
+// the C library's vector path, where one large call may take a slower string-move path.
 template <typename P, typename Op>
 void walk(View<P> s, View<P> d, const Block &b, Op op)
 {
@@ -162,15 +164,15 @@ void walk(View<P> s, View<P> d, const Block &b, Op op)
             for (int32_t i = 0; i < b.w; ++i) dp[i] = op(dp[i], sp[i]);
         return;
     }
-    const bool whole = b.w == s.width && b.w == d.width;  // rows packed in both: one pass
-    const int32_t rows = whole ? 1 : b.h;
-    const size_t n = whole ? size_t(b.w) * size_t(b.h) : size_t(b.w);
-    for (int32_t j = 0; j < rows; ++j, sp += s.width, dp += d.width) {
-        if constexpr (std::is_same_v<Op, Copy>)
-            std::memcpy(dp, sp, n * sizeof(P));
-        else
-            combine(dp, sp, n, op);
+    if constexpr (std::is_same_v<Op, Copy>) {
+        for (int32_t j = 0; j < b.h; ++j, sp += s.width, dp += d.width)
+            std::memcpy(dp, sp, size_t(b.w) * sizeof(P));
+        return;
     }
+    const bool packed = b.w == s.width && b.w == d.width;  // rows packed in both: one pass
+    const int32_t rows = packed ? 1 : b.h;
+    const size_t n = packed ? size_t(b.w) * size_t(b.h) : size_t(b.w);
+    for (int32_t j = 0; j < rows; ++j, sp += s.width, dp += d.width) combine(dp, sp, n, op);
 }
 
 // The rectangle family: guard, clip, walk.
@@ -414,13 +416,13 @@ void scale(const ErrorReporter &err, const Rec *source, Rec *destination)
     int32_t *x = runTable(err, d.width, s.width);
     int32_t *y = runTable(err, d.height, s.height);
     if (x && y) {
+        const size_t rowBytes = size_t(d.width) * sizeof(*d.cells);
         int64_t r = 0;  // source row where the current run starts (shrinking), or dest row
         if (d.height >= s.height) {
             for (int32_t j = 0; j < s.height; r += y[j], ++j) {
                 auto *first = cellAt(d, 0, r);
                 scaleRow(cellAt(s, 0, j), s.width, first, d.width, x);
-                for (int64_t n = 1; n < y[j]; ++n)  // short rows: vector copies beat memcpy calls
-                    combine(first + n * d.width, first, size_t(d.width), Copy{});
+                for (int64_t n = 1; n < y[j]; ++n) std::memcpy(first + n * d.width, first, rowBytes);
             }
         } else {
             const bool firstRow = d.width >= s.width;
