@@ -211,9 +211,11 @@ def high_tom(c, seed):
 def kick(c, seed):
     # The deep one: a sine falling from 177 to 57.5 Hz, its first crest at 493; the quick
     # first stage of the decay makes that crest stand above the swings after it.
+    # It starts at the zero crossing just before that crest, so it hits at once.
     f0, f1 = 177 * c, 57.5 * c
     tone = sweep(f0, f1, 1500, crest_phase(f0, f1, 1500, 493))
-    return times(tone, envelope(493, [(0.62, 230), (0.38, 2600)], attack=300))
+    quarter = round(RATE / (4 * (f1 + (f0 - f1) * math.exp(-493 / 1500))))
+    return times(tone, envelope(493, [(0.62, 230), (0.38, 2600)], attack=quarter))
 
 
 def reverse_crash(c, seed):
