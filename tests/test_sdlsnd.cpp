@@ -303,6 +303,7 @@ TEST(SDLSNDCommon, TracingNamesEachOperationAndEachFailure)
 
 TEST(SDLSNDDevice, OpensInTheFixedFormatAndFreesOnce)
 {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);  // no sound card needed
     SDLSND *sound = SDLSNDNew();
     ASSERT_NE(sound, nullptr) << SDL_GetError();
     EXPECT_EQ(sound->rate, 44100);
@@ -418,6 +419,9 @@ TEST(SDLSNDThreads, QueueFedAndLoopRewrittenWhileTheDevicePlays)
             sound->mute = static_cast<char>(!sound->mute);
             SDLSNDUnlock();
         }
+        // Frames end with a sleep, as in the program; a main thread that never sleeps would
+        // starve the audio thread of its lock on a loaded machine.
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
     }
     const int32_t left = SDLSNDQueued(sound);
     SDLSNDFree(&sound);

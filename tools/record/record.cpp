@@ -1,0 +1,373 @@
+// kova-record: records the demo deterministically. Runs the real start-up and scene cycle on a
+// virtual clock (every frame lasts exactly one period, nothing sleeps), dumps every shown frame
+// as frame-NNNNN.ppm, pulls the sound from the sound output's callback in step with the frames
+// into sound.wav, presses keys from a script at given frames, and ends the run by pressing
+// Escape at the last frame, so the quit's fade is recorded too. Two runs with the same script
+// give byte-identical files. With ffmpeg on the PATH it can also write one MP4 of both.
+#include <SDL.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "demo/demo.h"
+#include "demo/soundtrack.h"
+#include "platform/fps.h"
+#include "platform/sdlsnd.h"
+
+namespace {
+
+constexpr const char *USAGE =
+    "usage: kova-record --frames N [--keys LIST] [--script FILE] [--out DIR] [--mp4 FILE]\n"
+    "  --frames N     frames of the scene cycle to record; Escape is pressed at frame N and the\n"
+    "                 64 frames of the fade follow (default 250)\n"
+    "  --keys LIST    key presses FRAME:KEY, separated by commas or spaces, e.g. 50:f,300:space\n"
+    "                 KEY is one character, 'space', 'esc' or a byte as 0xNN; one key per frame,\n"
+    "                 frames 1 to N-1; each key is held for one frame\n"
+    "  --script FILE  more key presses, same form, one or more per line, '#' starts a comment\n"
+    "  --out DIR      where frame-00001.ppm ... and sound.wav go (default: recording); created\n"
+    "                 if missing; must not hold an earlier recording\n"
+    "  --mp4 FILE     also write FILE with picture and sound (needs ffmpeg)\n";
+
+constexpr int64_t RATE = SDLSND_RATE;
+
+struct Options {
+    int32_t frames = 250;
+    std::map<int32_t, uint8_t> keys;  // frame -> key byte
+    std::string out = "recording";
+    std::string mp4;
+};
+
+// The recording in progress: the virtual time, the sound pulled so far, the frames' lengths.
+struct Recording {
+    Options options;
+    std::FILE *wav = nullptr;
+    int64_t now = 0;               // virtual microseconds since frame 1 started
+    int32_t frame = 0;             // the frame whose FPSUpdate read the clock last
+    int64_t values = 0;            // sound values written so far
+    std::vector<int64_t> lengths;  // microseconds per recorded frame, frame 1 first
+    uint8_t held = 0;              // key pressed at the previous frame, released at this one
+    bool started = false;
+    bool finished = false;
+} rec;
+
+[[noreturn]] void die(const std::string &message)
+{
+    std::fprintf(stderr, "kova-record: %s\n", message.c_str());
+    std::_Exit(1);
+}
+
+bool parseInt(const std::string &text, int32_t &value)
+{
+    if (text.empty() || text.size() > 9) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    value = std::atoi(text.c_str());
+    return true;
+}
+
+bool parseKey(const std::string &name, uint8_t &key)
+{
+    if (name.size() == 1) {
+        key = static_cast<uint8_t>(name[0]);
+        return true;
+    }
+    if (name == "space") return key = 32, true;
+    if (name == "esc" || name == "escape") return key = 27, true;
+    if (name.size() == 4 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X')) {
+        char *end = nullptr;
+        const long v = std::strtol(name.c_str() + 2, &end, 16);
+        if (*end == '\0' && v >= 0 && v <= 255) return key = static_cast<uint8_t>(v), true;
+    }
+    return false;
+}
+
+// Adds every FRAME:KEY token of a text (separated by commas or white space, '#' to the end of
+// a line is a comment). Reports the first bad token.
+void addKeys(const std::string &text, const std::string &where, Options &o)
+{
+    std::string token;
+    bool comment = false;
+    auto flush = [&] {
+        if (token.empty()) return;
+        const size_t colon = token.find(':');
+        int32_t frame = 0;
+        uint8_t key = 0;
+        if (colon == std::string::npos || !parseInt(token.substr(0, colon), frame) ||
+            !parseKey(token.substr(colon + 1), key))
+            die(where + ": bad key press '" + token + "' (want FRAME:KEY, e.g. 120:space)");
+        if (o.keys.count(frame)) die(where + ": two keys at frame " + std::to_string(frame));
+        o.keys[frame] = key;
+        token.clear();
+    };
+    for (char c : text) {
+        if (c == '\n') comment = false;
+        if (comment) continue;
+        if (c == '#') {
+            flush();
+            comment = true;
+        } else if (c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            flush();
+        } else {
+            token += c;
+        }
+    }
+    flush();
+}
+
+std::string readFile(const std::string &path)
+{
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f) die("cannot read " + path + ": " + std::strerror(errno));
+    std::string text;
+    char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && text.size() < (1u << 20)) text.append(chunk, n);
+    std::fclose(f);
+    return text;
+}
+
+Options parse(int argc, char **argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(USAGE, stdout);
+            std::exit(0);
+        }
+        if (i + 1 >= argc) die("missing value after " + arg + "\n" + USAGE);
+        const std::string value = argv[++i];
+        if (arg == "--frames") {
+            if (!parseInt(value, o.frames) || o.frames < 1) die("--frames wants a whole number from 1");
+        } else if (arg == "--keys") {
+            addKeys(value, "--keys", o);
+        } else if (arg == "--script") {
+            addKeys(readFile(value), value, o);
+        } else if (arg == "--out") {
+            o.out = value;
+        } else if (arg == "--mp4") {
+            o.mp4 = value;
+        } else {
+            die("unknown option " + arg + "\n" + USAGE);
+        }
+    }
+    for (const auto &[frame, key] : o.keys)
+        if (frame < 1 || frame >= o.frames)
+            die("key at frame " + std::to_string(frame) + " lies outside frames 1 to " + std::to_string(o.frames - 1));
+    return o;
+}
+
+std::string absolute(const std::string &path)
+{
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[4096];
+    if (!getcwd(cwd, sizeof cwd)) die("cannot read the current directory");
+    return std::string(cwd) + "/" + path;
+}
+
+std::string frameName(int32_t n)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%05d.ppm", static_cast<int>(n));
+    return name;
+}
+
+bool exists(const std::string &path)
+{
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// ---- WAV: 44,100 Hz, 16-bit signed little-endian, mono; sizes patched at the end ----
+
+void put32(uint8_t *p, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+void put16(uint8_t *p, uint16_t v)
+{
+    p[0] = static_cast<uint8_t>(v);
+    p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void writeWavHeader(std::FILE *f, uint32_t dataBytes)
+{
+    uint8_t h[44];
+    std::memcpy(h, "RIFF", 4);
+    put32(h + 4, 36 + dataBytes);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);  // PCM
+    put16(h + 22, 1);  // mono
+    put32(h + 24, static_cast<uint32_t>(RATE));
+    put32(h + 28, static_cast<uint32_t>(RATE * 2));
+    put16(h + 32, 2);
+    put16(h + 34, 16);
+    std::memcpy(h + 36, "data", 4);
+    put32(h + 40, dataBytes);
+    std::fseek(f, 0, SEEK_SET);
+    if (std::fwrite(h, 1, sizeof h, f) != sizeof h) die("cannot write sound.wav");
+    std::fseek(f, 0, SEEK_END);
+}
+
+// The sound of one frame: `count` values from the callback, exactly as the device would get
+// them (SDL hands the callback a silent buffer, so what it leaves unwritten is silence).
+void pullSound(int64_t count)
+{
+    static std::vector<uint8_t> buffer;
+    buffer.assign(static_cast<size_t>(2 * count), 0);
+    if (sound && count > 0) SDLSNDCallback(sound, buffer.data(), static_cast<int>(2 * count));
+    if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), rec.wav) != buffer.size())
+        die("cannot write sound.wav");
+    rec.values += count;
+}
+
+// A frame of `length` microseconds ends: its sound is the values up to the new time.
+void endFrame(int64_t length)
+{
+    rec.lengths.push_back(length);
+    rec.now += length;
+    pullSound(rec.now * RATE / 1000000 - rec.values);
+}
+
+int64_t periodNow() { return 1000000 / (FPSTarget < 1 ? 1 : FPSTarget); }
+
+void pushKey(uint8_t type, uint8_t key)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = static_cast<SDLKey>(key);
+    if (SDL_PushEvent(&event) != 0) die("cannot queue a key press");
+}
+
+// The frame timer's clock: read once per frame by FPSUpdate, after it has counted the frame and
+// worked out the period. Each new frame ends the previous one after exactly one period and gets
+// its key presses queued, to be read by the same frame's key poll.
+uint32_t virtualClock()
+{
+    if (FPSFrameCount != rec.frame) {
+        const bool first = rec.frame == 0;
+        rec.frame = FPSFrameCount;
+        if (!first) endFrame(periodNow());
+        if (rec.held) pushKey(SDL_KEYUP, rec.held);
+        rec.held = 0;
+        if (rec.frame >= rec.options.frames) {
+            rec.held = 27;
+        } else if (auto key = rec.options.keys.find(rec.frame); key != rec.options.keys.end()) {
+            rec.held = key->second;
+        }
+        if (rec.held) pushKey(SDL_KEYDOWN, rec.held);
+    }
+    return static_cast<uint32_t>(rec.now);
+}
+
+void noSleep(uint32_t) {}
+
+// The last frame and the fade: every frame shown since the last clock reading gets its period
+// of sound, taken while the queue still stands (the sound output closes right after).
+void finishSound()
+{
+    if (!rec.started || rec.finished) return;
+    rec.finished = true;
+    int32_t shown = rec.frame;
+    while (exists(frameName(shown + 1))) ++shown;
+    for (int32_t n = static_cast<int32_t>(rec.lengths.size()) + 1; n <= shown; ++n) endFrame(periodNow());
+    writeWavHeader(rec.wav, static_cast<uint32_t>(2 * rec.values));
+    std::fclose(rec.wav);
+    rec.wav = nullptr;
+}
+
+void onSoundClose(SDLSND *) { finishSound(); }
+
+// The MP4: every frame for its own length (the speed may change), then the sound.
+void writeMp4()
+{
+    FILE *list = std::fopen("frames.ffconcat", "w");
+    if (!list) die("cannot write frames.ffconcat");
+    std::fputs("ffconcat version 1.0\n", list);
+    int64_t shortest = 40000;
+    for (size_t i = 0; i < rec.lengths.size(); ++i) {
+        std::fprintf(list, "file '%s'\nduration %.6f\n", frameName(static_cast<int32_t>(i + 1)).c_str(),
+                     rec.lengths[i] / 1e6);
+        if (rec.lengths[i] < shortest) shortest = rec.lengths[i];
+    }
+    // The concat reader takes the last file's duration only from a repeated entry.
+    if (!rec.lengths.empty())
+        std::fprintf(list, "file '%s'\n", frameName(static_cast<int32_t>(rec.lengths.size())).c_str());
+    std::fclose(list);
+    const int64_t fps = 1000000 / (shortest > 0 ? shortest : 40000);
+    std::string quoted = "'";
+    for (char c : rec.options.mp4) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    quoted += "'";
+    const std::string command =
+        "ffmpeg -loglevel error -y -f concat -safe 0 -i frames.ffconcat -i sound.wav "
+        "-vf scale=512:512:flags=neighbor -r " + std::to_string(fps) +
+        " -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " + quoted;
+    if (std::system(command.c_str()) != 0) die("ffmpeg failed: " + command);
+}
+
+// At the demo's exit (status 0 after the fade): the files are complete; report them.
+void atExit()
+{
+    if (!rec.started) return;
+    finishSound();  // when there was no sound output, the sound is silence
+    if (!rec.options.mp4.empty()) writeMp4();
+    std::printf("kova-record: %zu frames and %.2f s of sound in %s%s%s\n", rec.lengths.size(),
+                static_cast<double>(rec.values) / RATE, rec.options.out.c_str(),
+                rec.options.mp4.empty() ? "" : ", video ", rec.options.mp4.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    rec.options = parse(argc, argv);
+    Options &o = rec.options;
+    o.out = absolute(o.out);
+    if (!o.mp4.empty()) {
+        o.mp4 = absolute(o.mp4);
+        if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) die("--mp4 needs ffmpeg on the PATH");
+    }
+    if (mkdir(o.out.c_str(), 0777) != 0 && errno != EEXIST) die("cannot create " + o.out + ": " + std::strerror(errno));
+    if (chdir(o.out.c_str()) != 0) die("cannot enter " + o.out + ": " + std::strerror(errno));
+    if (exists(frameName(1)) || exists("sound.wav"))
+        die(o.out + " already holds a recording; choose another directory or empty it");
+    rec.wav = std::fopen("sound.wav", "wb");
+    if (!rec.wav) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
+    writeWavHeader(rec.wav, 0);
+
+    // Headless and reproducible: no window, no sound card, no real time.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    FPSSetClock(virtualClock);
+    FPSSetSleep(noSleep);
+    DemoSoundSetCloseHook(onSoundClose);
+    std::atexit(atExit);
+
+    DemoInit();
+    // The recorder is the only listener: SDL's audio thread is stopped (its callbacks so far
+    // found an empty queue) and the sound output's queue is left for the frames to pull.
+    if (sound) SDL_CloseAudio();
+    else std::fprintf(stderr, "kova-record: no sound output; the sound track is silent\n");
+    SDLDPYSetDump(display, 1);
+    rec.started = true;
+    for (;;) {
+        SceneRain();
+        ScenePlasma();
+        SceneScroller();
+        SceneBars();
+        ScenePages();
+    }
+}

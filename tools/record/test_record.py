@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""The recorder: two recordings of one key script must be byte-identical, and hold what the
+script asked for: N frames of the cycle then the 64 of the fade (the last one black), the tag
+on every frame, the read-out only after 'f', sound of exactly one period per frame at the speed
+of the moment, the loop's 40,000-value period through the whole run (the fade included), and
+a refusal to overwrite an earlier recording.
+
+Usage: test_record.py KOVA_RECORD"""
+import filecmp
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+FRAMES = 80
+SCRIPT = "3:f,20:6,30:space"   # read-out on, 50 frames per second from frame 21, next scene
+LOOP = 40000
+
+
+def fail(message):
+    print("FAIL: " + message)
+    sys.exit(1)
+
+
+def record(program, out):
+    run = subprocess.run([program, "--frames", str(FRAMES), "--keys", SCRIPT, "--out", out],
+                         capture_output=True, text=True, timeout=300)
+    if run.returncode != 0:
+        fail("kova-record exited with %d: %s" % (run.returncode, run.stderr))
+    return run
+
+
+def read_ppm(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    parts = data.split(maxsplit=4)
+    if parts[0] != b"P6" or parts[1:4] != [b"256", b"256", b"255"]:
+        fail("%s is not a 256 x 256 P6 picture" % path)
+    return parts[4]
+
+
+def lit(pixels, x0, y0, w, h):
+    return any(any(pixels[3 * ((y * 256) + x):3 * ((y * 256) + x) + 3])
+               for y in range(y0, y0 + h) for x in range(x0, x0 + w))
+
+
+def main():
+    program = os.path.abspath(sys.argv[1])
+    work = tempfile.mkdtemp(prefix="kova-record-")
+    try:
+        a, b = os.path.join(work, "a"), os.path.join(work, "b")
+        record(program, a)
+        record(program, b)
+        names = sorted(os.listdir(a))
+        if names != sorted(os.listdir(b)):
+            fail("the two recordings hold different files")
+        match, mismatch, errors = filecmp.cmpfiles(a, b, names, shallow=False)
+        if mismatch or errors:
+            fail("the recordings differ in %s" % (mismatch + errors)[:5])
+
+        frames = [n for n in names if n.startswith("frame-")]
+        if len(frames) != FRAMES + 64 or frames[0] != "frame-00001.ppm":
+            fail("%d frames, want %d + 64 of the fade" % (len(frames), FRAMES))
+        for n in (1, 2, FRAMES):
+            if not lit(read_ppm(os.path.join(a, "frame-%05d.ppm" % n)), 224, 0, 32, 8):
+                fail("no tag in the top right corner of frame %d" % n)
+        # Keys are read after the frame is shown: 'f' at frame 3 shows from frame 4 on.
+        if lit(read_ppm(os.path.join(a, "frame-00003.ppm")), 0, 0, 16, 8):
+            fail("a read-out in the frame where 'f' was pressed")
+        if not lit(read_ppm(os.path.join(a, "frame-00004.ppm")), 0, 0, 16, 8):
+            fail("no read-out in the frame after 'f' was pressed")
+        if any(read_ppm(os.path.join(a, frames[-1]))):
+            fail("the last frame of the fade is not black")
+
+        with open(os.path.join(a, "sound.wav"), "rb") as f:
+            wav = f.read()
+        if wav[:4] != b"RIFF" or wav[8:16] != b"WAVEfmt " or wav[36:40] != b"data":
+            fail("sound.wav is not a plain PCM WAV file")
+        channels, rate, bits = struct.unpack("<H", wav[22:24])[0], struct.unpack("<I", wav[24:28])[0], \
+            struct.unpack("<H", wav[34:36])[0]
+        size = struct.unpack("<I", wav[40:44])[0]
+        if (channels, rate, bits) != (1, 44100, 16) or size != len(wav) - 44:
+            fail("sound.wav header: %d channels, %d Hz, %d bits, %d of %d bytes" %
+                 (channels, rate, bits, size, len(wav) - 44))
+        # A frame lasts until the next one is shown. '6' read in frame 20 paces frame 21 at 50
+        # frames per second, so frames 1 to 19 last 40 ms (1,764 values), frame 20 and all later
+        # ones, the fade too, 20 ms (882).
+        want = 19 * 1764 + (FRAMES + 64 - 19) * 882
+        values = struct.unpack("<%dh" % (size // 2), wav[44:])
+        if len(values) != want:
+            fail("%d sound values, want %d" % (len(values), want))
+        # The loop is queued in frame 1 and already holds one pattern.
+        first = next((i for i, v in enumerate(values) if v), None)
+        if first is None or first >= LOOP:
+            fail("the sound starts at value %s, not with the first loop's pattern" % first)
+        if max(values) > 32529 // 4 + 1 or min(values) < -28697 // 4 - 1:
+            fail("values beyond a quarter pattern before the loop's first change")
+        broken = [i for i in range(len(values) - LOOP) if values[i] != values[i + LOOP]]
+        if broken:
+            fail("the loop's period breaks at value %d" % broken[0])
+
+        again = subprocess.run([program, "--frames", "5", "--out", a], capture_output=True, text=True)
+        if again.returncode == 0 or "already holds a recording" not in again.stderr:
+            fail("an earlier recording was not protected: %r" % again.stderr)
+        bad = subprocess.run([program, "--frames", "5", "--keys", "5:space"], capture_output=True, text=True,
+                             cwd=work)
+        if bad.returncode == 0 or "outside frames" not in bad.stderr:
+            fail("a key at the Escape frame was accepted")
+        print("PASS: %d frames, %d sound values, identical twice" % (len(frames), len(values)))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
