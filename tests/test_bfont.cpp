@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gfx/bfont.h"
+#include "glyph_reference.h"
 #include "report_capture.h"
 
 namespace {
@@ -48,91 +49,14 @@ BFONT *makeFont(int32_t cw, int32_t ch, int32_t sw, int32_t sh, BYTEMAP *target)
     return font;
 }
 
-void corner(const BFONT *font, int32_t code, int32_t &sx, int32_t &sy)
-{
-    const int64_t a = int64_t{code} * font->width;
-    sx = int32_t(a % font->sheet->width);
-    sy = int32_t(a / font->sheet->width * font->height);
-}
+using reference::corner;
+using reference::showsGlyph;
+using reference::showsText;
+using reference::pixelByPixel;
 
-// The cell at (x, y) of the target holds the glyph of `code` as the sheet has it.
-::testing::AssertionResult showsGlyph(const BFONT *font, int32_t x, int32_t y, int32_t code)
-{
-    int32_t sx = 0, sy = 0;
-    corner(font, code, sx, sy);
-    for (int32_t j = 0; j < font->height; ++j)
-        for (int32_t i = 0; i < font->width; ++i) {
-            const int want = BYTEMAPGetPixel(font->sheet, sx + i, sy + j);
-            const int got = BYTEMAPGetPixel(font->target, x + i, y + j);
-            if (want != got)
-                return ::testing::AssertionFailure() << "code " << code << " at (" << x << ", " << y
-                                                     << "), cell (" << i << ", " << j << "): " << got
-                                                     << " instead of " << want;
-        }
-    return ::testing::AssertionSuccess();
-}
+std::vector<uint8_t> cellsOf(const BYTEMAP *map) { return reference::contents(map); }
 
-::testing::AssertionResult showsText(const BFONT *font, int32_t x, int32_t y, const std::string &text)
-{
-    for (size_t k = 0; k < text.size(); ++k) {
-        auto r = showsGlyph(font, x + int32_t(k) * font->width, y, static_cast<unsigned char>(text[k]));
-        if (!r) return r;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-std::vector<uint8_t> cellsOf(const BYTEMAP *map) { return {map->data, map->data + map->width * map->height}; }
-
-void randomCells(BYTEMAP *map, uint32_t seed)
-{
-    for (int32_t i = 0; i < map->width * map->height; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        map->data[i] = uint8_t(seed >> 16);
-    }
-}
-
-// The walk read plainly: whole cells off the left and top skipped, one keyed glyph per cell
-// at the pen, rows stopping at the right edge, the walk at the bottom.
-void glyphByGlyph(BFONT *font, const BYTEMAP *map)
-{
-    const BYTEMAP *t = font->target;
-    const int32_t cw = font->width, ch = font->height;
-    if (int64_t{map->x} + int64_t{map->width} * cw < 1 || map->x >= t->width ||
-        int64_t{map->y} + int64_t{map->height} * ch < 1 || map->y >= t->height)
-        return;
-    const int32_t k0 = map->x < 0 ? -map->x / cw : 0, x0 = map->x < 0 ? -(-map->x % cw) : map->x;
-    const int32_t r0 = map->y < 0 ? -map->y / ch : 0, y0 = map->y < 0 ? -(-map->y % ch) : map->y;
-    int32_t y = y0;
-    for (int32_t r = r0; y < t->height && r < map->height; ++r, y += ch) {
-        font->x = x0;
-        font->y = y;
-        for (int32_t k = k0; font->x < t->width && k < map->width; ++k) {
-            font->code = BYTEMAPGetPixel(map, k, r);
-            BFONTDrawGlyph(font);
-        }
-    }
-    font->x = x0;
-    font->y = y;
-}
-
-// Every non-zero sheet cell of every map cell that lands inside the target.
-void referenceMap(const BFONT *font, const BYTEMAP *map, BYTEMAP *target)
-{
-    for (int32_t r = 0; r < map->height; ++r)
-        for (int32_t c = 0; c < map->width; ++c) {
-            int32_t sx = 0, sy = 0;
-            corner(font, map->data[r * map->width + c], sx, sy);
-            for (int32_t j = 0; j < font->height; ++j)
-                for (int32_t i = 0; i < font->width; ++i) {
-                    const int64_t x = int64_t{map->x} + int64_t{c} * font->width + i;
-                    const int64_t y = int64_t{map->y} + int64_t{r} * font->height + j;
-                    if (sx + i >= font->sheet->width || sy + j >= font->sheet->height) continue;
-                    if (x < 0 || y < 0 || x >= target->width || y >= target->height) continue;
-                    const uint8_t s = font->sheet->data[(sy + j) * font->sheet->width + sx + i];
-                    if (s) target->data[y * target->width + x] = s;
-                }
-        }
-}
+void glyphByGlyph(BFONT *font, const BYTEMAP *map) { reference::glyphByGlyph<BFONTDrawGlyph>(font, map); }
 
 }  // namespace
 
@@ -344,16 +268,13 @@ TEST(BFont, MapPlacementAndReferences)
         const int32_t ex = 77 % s.cw, ey = 61 % s.ch;  // glyphs ending at, short of and past the edges
         for (int32_t d : {-1, 0, 1}) all.push_back({ex + d, ey + d});
         for (auto [x, y] : all) {
-            BYTEMAP *m = makeMap(40, 20);
-            randomCells(m, uint32_t(++n));
-            m->x = x;
-            m->y = y;
+            BYTEMAP *m = reference::randomMap(40, 20, x, y, uint32_t(++n));
             f->target = fast;
             BFONTDrawMap(f, m);
             const int32_t fx = f->x, fy = f->y, fc = f->code;
             f->target = slow;
             glyphByGlyph(f, m);
-            referenceMap(f, m, plain);
+            pixelByPixel(f, m, plain);
             EXPECT_EQ(cellsOf(fast), cellsOf(slow)) << s.cw << "x" << s.ch << " at " << x << "," << y;
             EXPECT_EQ(cellsOf(fast), cellsOf(plain));
             EXPECT_EQ(fx, f->x);
@@ -368,9 +289,7 @@ TEST(BFont, MapPlacementAndReferences)
     }
 
     // A map drawn into itself: each cell is read after the glyphs before it were drawn.
-    BYTEMAP *self = makeMap(40, 40), *twin = makeMap(40, 40);
-    randomCells(self, 99);
-    BYTEMAPCopyTo(self, twin);
+    BYTEMAP *self = reference::randomMap(40, 40, 0, 0, 99), *twin = BYTEMAPCopy(self);
     self->x = twin->x = -3;
     self->y = twin->y = 2;
     font->target = self;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gfx/font.h"
+#include "glyph_reference.h"
 #include "report_capture.h"
 
 namespace {
@@ -49,42 +50,6 @@ FONT *makeFont(int32_t cw, int32_t ch, int32_t sw, int32_t sh, IMG *target)
     return font;
 }
 
-// Where the glyph of `code` starts in the sheet.
-void corner(const FONT *font, int32_t code, int32_t &sx, int32_t &sy)
-{
-    const int64_t a = int64_t{code} * font->width;
-    sx = int32_t(a % font->sheet->width);
-    sy = int32_t(a / font->sheet->width * font->height);
-}
-
-// True when the cell at (x, y) of the target shows the glyph of `code` exactly as the sheet
-// holds it (which is what a glyph keyed onto black, or any opaque glyph, leaves).
-::testing::AssertionResult showsGlyph(const FONT *font, int32_t x, int32_t y, int32_t code)
-{
-    int32_t sx = 0, sy = 0;
-    corner(font, code, sx, sy);
-    for (int32_t j = 0; j < font->height; ++j)
-        for (int32_t i = 0; i < font->width; ++i) {
-            const uint32_t want = IMGGetPixel(font->sheet, sx + i, sy + j);
-            const uint32_t got = IMGGetPixel(font->target, x + i, y + j);
-            if (want != got)
-                return ::testing::AssertionFailure()
-                       << "code " << code << " at (" << x << ", " << y << "), pixel (" << i << ", "
-                       << j << "): " << std::hex << got << " instead of " << want;
-        }
-    return ::testing::AssertionSuccess();
-}
-
-// The glyphs of `text` side by side from (x, y).
-::testing::AssertionResult showsText(const FONT *font, int32_t x, int32_t y, const std::string &text)
-{
-    for (size_t k = 0; k < text.size(); ++k) {
-        auto r = showsGlyph(font, x + int32_t(k) * font->width, y, static_cast<unsigned char>(text[k]));
-        if (!r) return r;
-    }
-    return ::testing::AssertionSuccess();
-}
-
 bool allPixels(const IMG *image, uint32_t value)
 {
     for (int32_t i = 0; i < image->width * image->height; ++i)
@@ -92,67 +57,19 @@ bool allPixels(const IMG *image, uint32_t value)
     return true;
 }
 
-std::vector<uint32_t> pixelsOf(const IMG *image)
-{
-    return {image->pixels, image->pixels + image->width * image->height};
-}
+std::vector<uint32_t> pixelsOf(const IMG *image) { return reference::contents(image); }
+
+using reference::corner;
+using reference::showsGlyph;
+using reference::showsText;
+using reference::pixelByPixel;
 
 BYTEMAP *makeMap(int32_t w, int32_t h, int32_t x, int32_t y, uint32_t seed)
 {
-    BYTEMAP *map = BYTEMAPNew();
-    BYTEMAPResize(map, w, h);
-    map->x = x;
-    map->y = y;
-    for (int32_t i = 0; i < w * h; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        map->data[i] = uint8_t(seed >> 16);
-    }
-    return map;
+    return reference::randomMap(w, h, x, y, seed);
 }
 
-// The character map drawn pixel by pixel, the obvious way: every sheet pixel of every cell
-// that lands on the target and is not black.
-void referenceMap(const FONT *font, const BYTEMAP *map, IMG *target)
-{
-    for (int32_t r = 0; r < map->height; ++r)
-        for (int32_t c = 0; c < map->width; ++c) {
-            int32_t sx = 0, sy = 0;
-            corner(font, map->data[r * map->width + c], sx, sy);
-            for (int32_t j = 0; j < font->height; ++j)
-                for (int32_t i = 0; i < font->width; ++i) {
-                    const int64_t x = int64_t{map->x} + int64_t{c} * font->width + i;
-                    const int64_t y = int64_t{map->y} + int64_t{r} * font->height + j;
-                    if (sx + i >= font->sheet->width || sy + j >= font->sheet->height) continue;
-                    if (x < 0 || y < 0 || x >= target->width || y >= target->height) continue;
-                    const uint32_t s = font->sheet->pixels[sx + i + (sy + j) * font->sheet->width];
-                    if (s) target->pixels[x + y * target->width] = s;
-                }
-        }
-}
-
-// The character map as its walk reads: whole cells off the left and top skipped, each visible
-// cell one keyed glyph at the pen, rows stopping at the right edge, the walk at the bottom.
-void glyphByGlyph(FONT *font, const BYTEMAP *map)
-{
-    const IMG *t = font->target;
-    const int32_t cw = font->width, ch = font->height;
-    if (int64_t{map->x} + int64_t{map->width} * cw < 1 || map->x >= t->width ||
-        int64_t{map->y} + int64_t{map->height} * ch < 1 || map->y >= t->height)
-        return;
-    const int32_t k0 = map->x < 0 ? -map->x / cw : 0, x0 = map->x < 0 ? -(-map->x % cw) : map->x;
-    const int32_t r0 = map->y < 0 ? -map->y / ch : 0, y0 = map->y < 0 ? -(-map->y % ch) : map->y;
-    int32_t y = y0;
-    for (int32_t r = r0; y < t->height && r < map->height; ++r, y += ch) {
-        font->x = x0;
-        font->y = y;
-        for (int32_t k = k0; font->x < t->width && k < map->width; ++k) {
-            font->code = BYTEMAPGetPixel(map, k, r);
-            FONTDrawGlyph(font);
-        }
-    }
-    font->x = x0;
-    font->y = y;
-}
+void glyphByGlyph(FONT *font, const BYTEMAP *map) { reference::glyphByGlyph<FONTDrawGlyph>(font, map); }
 
 }  // namespace
 
@@ -578,7 +495,7 @@ TEST(Font, MapMatchesGlyphByGlyphAndPixelByPixel)
                 font->y = 12;
                 font->code = 13;
                 glyphByGlyph(font, map);
-                referenceMap(font, map, plain);
+                pixelByPixel(font, map, plain);
 
                 EXPECT_EQ(pixelsOf(fast), pixelsOf(slow))
                     << "cells " << s.cw << "x" << s.ch << " map " << mw << "x" << mh << " at " << x << "," << y;
