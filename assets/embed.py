@@ -58,10 +58,10 @@ def pnm_header(path, data):
     return m.group(1).decode(), int(m.group(3)), int(m.group(4)), end
 
 
-def sheets(out, specs):
+def sheets(out, pairs):
     body = []
-    for spec in specs:
-        name, path = spec.split("=", 1)
+    for pair in pairs:
+        name, path = pair.split("=", 1)
         data = open(path, "rb").read()
         magic, w, h, start = pnm_header(path, data)
         raster = {"P4": (w + 7) // 8 * h, "P5": w * h, "P6": 3 * w * h}.get(magic)
@@ -75,10 +75,10 @@ def sheets(out, specs):
     return "\n".join(body)
 
 
-def texts(out, specs):
+def texts(out, pairs):
     body = []
-    for spec in specs:
-        name, path = spec.split("=", 1)
+    for pair in pairs:
+        name, path = pair.split("=", 1)
         data = open(path, "rb").read()
         if 0 in data:
             fail(path, "a text may not hold a NUL byte")
@@ -87,8 +87,8 @@ def texts(out, specs):
     return "\n".join(body)
 
 
-def colours(out, specs):
-    name, path = specs[0].split("=", 1)
+def colours(out, pairs):
+    name, path = pairs[0].split("=", 1)
     values = []
     for number, line in enumerate(open(path, encoding="ascii"), 1):
         line = line.split("#", 1)[0].strip()

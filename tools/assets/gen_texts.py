@@ -120,17 +120,21 @@ SCROLL = (
     "Lampwick Nine - the whole Kestrel Bay crew for the tea, the power and the patience. "
     "A special hello to the people who still count cycles and draw fonts by hand: the "
     "scene is alive because of you. We wanted to make something small that feels big on a "
-    "party screen, and we hope the loud speakers are treating you well. If you liked it, come "
+    "party screen, and we hope the loud speakers are treating you well. Fun fact: every "
+    "letter of this scroller is built from hundreds of little glyphs, and each of them "
+    "takes its colour from a plasma of its own, frame after frame. If you liked it, come "
     "and find us at the next party; if you did not, come anyway and tell us why, we bring "
     "the coffee. That is all from KOVA for now... the text will wrap in a moment and begin "
     "again, so lean back and enjoy the plasma.   Signing off: Vell, Quadrille, Oxide Moth."
 )
 
 
-def scroll_text(path, total=1891, lead=12):
+def scroll_text(path, total=1891, lead=10):
+    """Ten spaces before the text and the rest after it: one letter fills the screen, so the
+    text comes in from an empty screen and leaves it empty before it wraps."""
     body = SCROLL
     assert all(32 <= ord(c) <= 122 for c in body)
-    assert len(body) + lead + 12 <= total, len(body)
+    assert 10 <= total - lead - len(body) <= 16, total - lead - len(body)
     text = " " * lead + body + " " * (total - lead - len(body))
     with open(path, "w", encoding="ascii", newline="\n") as f:
         f.write(text)
