@@ -1,5 +1,5 @@
-// Picture decoding at start-up: the PNM readers of the image and the bytemap on pictures shaped
-// like the compiled-in ones, beside the memcpy floor and SDL's own 24- to 32-bit conversion
+// Picture decoding at start-up: the PNM readers of the image and the bytemap on the compiled-in
+// pictures and on rasters of their shapes, beside the memcpy floor and SDL's own 24- to 32-bit conversion
 // (the last step of loading such a picture through SDL, so a lower bound for that route).
 #include <benchmark/benchmark.h>
 
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/data.h"
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
 
@@ -28,11 +29,6 @@ std::string picture(const char *magic, int w, int h, size_t rasterBytes, uint32_
 const std::string &pageSheet()  // 1024 x 128 P6
 {
     static const std::string data = picture("P6", 1024, 128, 1024 * 128 * 3, 1);
-    return data;
-}
-const std::string &glyphSheet()  // 256 x 80 P6, twice at start-up
-{
-    static const std::string data = picture("P6", 256, 80, 256 * 80 * 3, 2);
     return data;
 }
 const std::string &bigSheet()  // 1024 x 128 P4 into a bytemap
@@ -94,16 +90,16 @@ void BM_BYTEMAPFromPNM_P4_1024x128(benchmark::State &state)
 }
 BENCHMARK(BM_BYTEMAPFromPNM_P4_1024x128);
 
+// The four compiled-in pictures, decoded as start-up and scene 5 do: without a length.
 void BM_StartupPictures(benchmark::State &state)
 {
-    const std::string *sheets[] = {&glyphSheet(), &glyphSheet(), &pageSheet()};
     for (auto _ : state) {
-        for (const std::string *sheet : sheets) {
-            IMG *image = IMGFromPNM(sheet->c_str());  // as compiled in: no length
+        for (const unsigned char *sheet : {TAG_SHEET, TEXT_SHEET, PAGE_SHEET}) {
+            IMG *image = IMGFromPNM(sheet);
             benchmark::DoNotOptimize(image->pixels);
             IMGFree(&image);
         }
-        BYTEMAP *map = BYTEMAPFromPNM(bigSheet().c_str());
+        BYTEMAP *map = BYTEMAPFromPNM(BIG_SHEET);
         benchmark::DoNotOptimize(map->data);
         BYTEMAPFree(&map);
     }
