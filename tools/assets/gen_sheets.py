@@ -224,13 +224,16 @@ def big_cells():
     cells = {}
     for code in range(33, 127):
         cells[code] = render_cell(chr(code), bold, 32, 1, 24, 30)
-        # Capitals and digits with a tail (J, Q) are drawn a little smaller to stay clear.
+        # Capitals and digits with a tail (J, Q) are drawn a little smaller to stay clear,
+        # and what still hangs below row 24 is cut.
         height = 24
-        while chr(code).isupper() or chr(code).isdigit():
+        while (chr(code).isupper() or chr(code).isdigit()) and height > 22:
             if not any(v >= 0.5 for row in cells[code][25:] for v in row):
                 break
             height -= 1
             cells[code] = render_cell(chr(code), bold, 32, 1, height, 30)
+        if chr(code).isupper() or chr(code).isdigit():
+            cells[code][25:] = [[0.0] * 32 for _ in range(7)]
     for code, ch in BIG_SYMBOLS.items():
         cells[code] = render_cell(ch, bold, 32, 1, 24, 30)
     return cells
