@@ -383,6 +383,20 @@ TEST(BytemapPNM, FileReaderVariant)
     Map p3(loadPNM("P3\n1 1\n255\n255 255 254\n"));
     ASSERT_TRUE(p3.p);
     EXPECT_EQ(p3->data[0], 254);
+
+    // A plain file several times the reader's buffer: numbers cut by a refill read whole.
+    std::mt19937 rng(11);
+    std::string grey = "P2\n# long\n200 150\n255\n", want;
+    for (int i = 0; i < 200 * 150; ++i) {
+        const int v = int(rng() % 256);
+        grey += std::to_string(v) + (i % 17 == 16 ? "\n" : "   ");
+        want += char(v);
+    }
+    ASSERT_GT(grey.size(), 2u * 64 * 1024);
+    Map long1(loadPNM(grey)), long2(fromPNM(grey));
+    ASSERT_TRUE(long1.p && long2.p);
+    EXPECT_EQ(cells(long1), want);
+    EXPECT_EQ(cells(long2), want);
 }
 
 TEST(BytemapPNM, SaveAndLoadRoundTrip)
