@@ -137,14 +137,15 @@ inline void update(P *__restrict c, size_t n, Op op)
     for (; i < n; ++i) c[i] = op(c[i]);
 }
 
-// n cells set to v: memset where every byte is the same, vector stores otherwise.
+// n cells set to v: bytes through memset, 32-bit cells through the C library's wide fill
+// where wchar_t is 32 bits (it has the same vector paths as memset), else vector stores.
 template <typename P>
 inline void fill(P *c, size_t n, P v)
 {
     if constexpr (sizeof(P) == 1)
         std::memset(c, v, n);
     else if constexpr (sizeof(P) == sizeof(wchar_t))
-        std::wmemset(reinterpret_cast<wchar_t *>(c), wchar_t(v), n);  // the C library's wide fill
+        std::wmemset(reinterpret_cast<wchar_t *>(c), wchar_t(v), n);
     else
         update(c, n, [v](P) { return v; });
 }
