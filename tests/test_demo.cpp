@@ -1,0 +1,238 @@
+// The program's frame end, keys, scene lengths, fade and quit, driven in-process on SDL's dummy
+// drivers with a virtual clock. Keys arrive as synthetic SDL events pushed during chosen frames.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <unistd.h>
+
+#include "demo/demo.h"
+#include "platform/fps.h"
+
+namespace {
+
+uint32_t now = 0;
+std::map<int32_t, std::pair<SDLKey, bool>> keyAt;  // frame number -> key, released in the same frame?
+
+void push(Uint8 type, SDLKey symbol)
+{
+    SDL_Event event{};
+    event.type = type;
+    event.key.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = symbol;
+    SDL_PushEvent(&event);
+}
+
+uint32_t virtualClock() { return now; }
+// The pacing sleep of frame FPSFrameCount: time moves on, and a key planned for this frame is
+// pressed now, so that this frame's key poll sees it.
+void virtualSleep(uint32_t milliseconds)
+{
+    now += milliseconds * 1000u;
+    auto key = keyAt.find(FPSFrameCount);
+    if (key == keyAt.end()) return;
+    push(SDL_KEYDOWN, key->second.first);
+    if (key->second.second) push(SDL_KEYUP, key->second.first);
+}
+
+class Demo : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        DemoInit();
+        FPSSetClock(virtualClock);
+        FPSSetSleep(virtualSleep);
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(display, nullptr);
+        ASSERT_NE(keyboard, nullptr);
+        ASSERT_NE(screen, nullptr);
+        keyAt.clear();
+        FPSTarget = 25;
+        demoFlags = 0;
+        showRate = 0;
+    }
+    // Runs a scene with keys at frames counted from its first frame (1); returns its frames.
+    static int32_t run(void (*scene)(), std::map<int32_t, std::pair<SDLKey, bool>> keys = {})
+    {
+        const int32_t start = FPSFrameCount;
+        keyAt.clear();
+        for (auto &[frame, key] : keys) keyAt[start + frame] = key;
+        scene();
+        keyAt.clear();
+        return FPSFrameCount - start;
+    }
+    static std::pair<SDLKey, bool> press(SDLKey key) { return {key, false}; }
+};
+
+}  // namespace
+
+// First, in a child that starts from nothing: start-up without a usable video driver.
+TEST(DemoStartUp, WithoutADisplayItSaysSoAndExitsWithStatusOne)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
+            DemoInit();
+        },
+        testing::ExitedWithCode(1), "^KOVA1301: cannot open the display: .+\n$");
+}
+
+TEST_F(Demo, StartUpMakesTheSharedObjects)
+{
+    EXPECT_EQ(display->width, SCREEN_W);
+    EXPECT_EQ(display->height, SCREEN_H);
+    EXPECT_EQ(screen->width, 256);
+    EXPECT_EQ(screen->height, 256);
+    EXPECT_EQ(SDLDPYInstance(), display);
+    char *title = nullptr, *icon = nullptr;
+    SDL_WM_GetCaption(&title, &icon);
+    EXPECT_STREQ(title, "KOVA1301");
+}
+
+TEST_F(Demo, SceneLengthsAtBothSpeeds)
+{
+    EXPECT_EQ(run(SceneRain), 501);
+    EXPECT_EQ(run(ScenePlasma), 251);
+    EXPECT_EQ(run(SceneScroller), 1000);
+    EXPECT_EQ(run(SceneBars), 500);
+    EXPECT_EQ(run(ScenePages), 1024);
+    FPSTarget = 50;
+    EXPECT_EQ(run(SceneRain), 1001);
+    EXPECT_EQ(run(ScenePlasma), 501);
+    EXPECT_EQ(run(SceneScroller), 2000);
+    EXPECT_EQ(run(SceneBars), 1000);
+    EXPECT_EQ(run(ScenePages), 1024) << "fixed at any speed";
+}
+
+TEST_F(Demo, SpeedKeysChangeThePaceAndTheScenesThatReadTheSpeedEachFrame)
+{
+    // '6' in scene 1: the rest runs at 50 frames a second, the count fixed at the start stays.
+    EXPECT_EQ(run(SceneRain, {{100, press(SDLK_6)}}), 501);
+    EXPECT_EQ(FPSTarget, 50);
+    uint32_t before = now;
+    run(ScenePages, {{1, press(SDLK_SPACE)}});
+    FPSUpdate();
+    FPSWait();
+    EXPECT_EQ(now - before, 20000u * 2u) << "two frames of 20 ms";
+
+    // '6' in scene 3 doubles the remaining count; '5' in scene 4 halves it.
+    FPSTarget = 25;
+    EXPECT_EQ(run(SceneScroller, {{100, press(SDLK_6)}}), 2000);
+    FPSTarget = 50;
+    EXPECT_EQ(run(SceneBars, {{100, press(SDLK_5)}}), 500);
+    EXPECT_EQ(FPSTarget, 25);
+    before = now;
+    run(ScenePages, {{1, press(SDLK_SPACE)}});
+    FPSUpdate();
+    FPSWait();
+    EXPECT_EQ(now - before, 40000u * 2u) << "two frames of 40 ms";
+}
+
+TEST_F(Demo, SpaceEndsTheSceneAfterThisFrameAndOnlyThisScene)
+{
+    EXPECT_EQ(run(SceneRain, {{10, press(SDLK_SPACE)}}), 10);
+    EXPECT_EQ(demoFlags, 0);
+    EXPECT_EQ(run(ScenePages, {{3, press(SDLK_SPACE)}}), 3) << "scene 5 too";
+    // Space in the very last frame: the scene ends as it would have, and the next is not skipped.
+    EXPECT_EQ(run(ScenePlasma, {{251, press(SDLK_SPACE)}}), 251);
+    EXPECT_EQ(demoFlags, 0);
+    EXPECT_EQ(run(ScenePlasma), 251);
+    // F7's key symbol has space's low byte.
+    EXPECT_EQ(run(SceneBars, {{7, press(SDLK_F7)}}), 7);
+}
+
+TEST_F(Demo, AKeyActsOncePerPressAndAPressWithinOneFrameIsLost)
+{
+    // 'f' pressed in frame 5 and held to the end: toggled once.
+    run(ScenePages, {{5, press(SDLK_f)}, {40, press(SDLK_SPACE)}});
+    EXPECT_EQ(showRate, 1);
+    run(ScenePages, {{5, press(SDLK_f)}, {40, press(SDLK_SPACE)}});
+    EXPECT_EQ(showRate, 0);
+    // Pressed and released between two polls: not seen.
+    run(ScenePages, {{5, {SDLK_f, true}}, {6, {SDLK_SPACE, true}}, {40, press(SDLK_SPACE)}});
+    EXPECT_EQ(showRate, 0);
+    // The handler sees the key once; the byte is cleared after it.
+    int calls = 0;
+    static int *counter;
+    counter = &calls;
+    push(SDL_KEYDOWN, SDLK_x);
+    DemoFrameEnd([](uint8_t key) { if (key == 'x') ++*counter; });
+    DemoFrameEnd([](uint8_t key) { if (key == 'x') ++*counter; });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(keyboard->keys[0], 0);
+    EXPECT_EQ(DemoFrameEnd(nullptr), 0) << "a frame end without a handler";
+}
+
+TEST_F(Demo, OtherKeysAreIgnored)
+{
+    for (int key = 0; key < 256; ++key) {
+        if (key == 27 || key == 32 || key == '5' || key == '6' || key == 'f') continue;
+        DemoKey(static_cast<uint8_t>(key));
+    }
+    EXPECT_EQ(FPSTarget, 25);
+    EXPECT_EQ(demoFlags, 0);
+    EXPECT_EQ(showRate, 0);
+    DemoKey('f');
+    DemoKey('6');
+    DemoKey(' ');
+    EXPECT_EQ(showRate, 1);
+    EXPECT_EQ(FPSTarget, 50);
+    EXPECT_EQ(demoFlags, 2);
+    EXPECT_EQ(DemoFrameEnd(DemoKey), 1);
+    EXPECT_EQ(demoFlags, 0) << "cleared by the frame end that acts on it";
+    EXPECT_EQ(DemoFrameEnd(DemoKey), 0);
+}
+
+TEST_F(Demo, TheFadeShowsSixtyFourStepsDownToBlack)
+{
+    const auto saved = std::filesystem::current_path();
+    const auto dir = std::filesystem::temp_directory_path() / ("kova-fade-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+    for (int32_t i = 0; i < 256 * 256; ++i) screen->pixels[i] = i % 3 ? 0xFFFFFF : 0x80FF07;
+    const int32_t first = SDLDPYDumpCount(display) + 1;
+    SDLDPYSetDump(display, 1);
+    DemoFade();
+    SDLDPYSetDump(display, 0);
+    EXPECT_EQ(SDLDPYDumpCount(display), first + 63) << "64 frames shown";
+    auto frame = [&](int step) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%05d.ppm", first + step - 1);
+        return IMGLoadPNM(name);
+    };
+    IMG *one = frame(1), *half = frame(32), *last = frame(64);
+    ASSERT_TRUE(one && half && last);
+    EXPECT_EQ(IMGGetPixel(one, 1, 0), 0xFBFBFBu);
+    EXPECT_EQ(IMGGetPixel(one, 0, 0), 0x7CFB03u);
+    EXPECT_EQ(IMGGetPixel(half, 1, 0), 0x7F7F7Fu);
+    EXPECT_EQ(IMGGetPixel(half, 0, 0), 0x007F00u) << "channels clamp at 0";
+    for (int32_t i = 0; i < 256 * 256; ++i) ASSERT_EQ(last->pixels[i], 0u) << "black at the end";
+    for (int32_t i = 0; i < 256 * 256; ++i) ASSERT_EQ(screen->pixels[i], 0u);
+    IMGFree(&one);
+    IMGFree(&half);
+    IMGFree(&last);
+    std::filesystem::current_path(saved);
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(Demo, EscapeAndF2QuitWithStatusZero)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(DemoKey(27), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(
+        {
+            FPSTarget = 25;
+            run(SceneRain, {{3, press(SDLK_F2)}});
+            std::exit(3);  // not reached: the frame end quits
+        },
+        testing::ExitedWithCode(0), "");
+}
