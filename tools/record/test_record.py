@@ -108,6 +108,17 @@ def main():
                              cwd=work)
         if bad.returncode == 0 or "outside frames" not in bad.stderr:
             fail("a key at the Escape frame was accepted")
+        if shutil.which("ffmpeg") and shutil.which("ffprobe"):
+            # Optional: the MP4 of picture and sound, where ffmpeg is installed.
+            mp4 = os.path.join(work, "demo.mp4")
+            subprocess.run([program, "--frames", "30", "--keys", "10:6", "--out", os.path.join(work, "m"),
+                            "--mp4", mp4], check=True, capture_output=True, timeout=300)
+            probe = subprocess.run(["ffprobe", "-v", "error", "-show_entries", "stream=codec_type,duration",
+                                    "-of", "csv=p=0", mp4], capture_output=True, text=True).stdout.split()
+            kinds = sorted(line.split(",")[0] for line in probe)
+            seconds = 9 * 0.04 + (30 + 64 - 9) * 0.02
+            if kinds != ["audio", "video"] or any(abs(float(l.split(",")[1]) - seconds) > 0.1 for l in probe):
+                fail("the MP4 does not hold %.2f s of picture and sound: %s" % (seconds, probe))
         print("PASS: %d frames, %d sound values, identical twice" % (len(frames), len(values)))
     finally:
         shutil.rmtree(work, ignore_errors=True)
