@@ -11,7 +11,8 @@ seconds), quits with Escape and checks the stream the device played:
     clipped to the 16-bit limits;
   * the program exits with status 0.
 
-Usage: e2e_sound.py PROGRAM [SECONDS]"""
+Usage: e2e_sound.py PROGRAM [SECONDS]   (default 12: frame 301 comes after about 6 s at 50
+frames per second, later on a loaded machine)"""
 import os
 import shutil
 import signal
@@ -103,7 +104,8 @@ def check(stream, seconds):
     if start > 5 * RATE:
         fail("the sound starts only after %.1f s" % (start / RATE))
     played = last + 1 - start
-    if played < (seconds - 2) * RATE:
+    # The disk driver runs near real time; a loaded machine may slow it, never speed it up.
+    if played < seconds * RATE // 2:
         fail("only %.1f s of sound in a %d s run" % (played / RATE, seconds))
 
     clipped = [v for v in stream if v in (32767, -32768)]
@@ -144,7 +146,7 @@ def main():
         print(__doc__)
         sys.exit(2)
     program = os.path.abspath(sys.argv[1])
-    seconds = int(sys.argv[2]) if len(sys.argv) > 2 else 9
+    seconds = int(sys.argv[2]) if len(sys.argv) > 2 else 12
     for tool in ("Xvfb", "xdotool"):
         if not shutil.which(tool):
             print("SKIP: %s is not installed" % tool)
