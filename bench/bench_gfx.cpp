@@ -52,6 +52,32 @@ void touch(const void *p)
     benchmark::ClobberMemory();
 }
 
+// Runs step(source, screen) once per iteration over two frame-sized layers.
+template <typename Step>
+void overImages(benchmark::State &state, Step step, int32_t w = side, int32_t h = side)
+{
+    IMG *source = layer(w, h, 1), *screen = layer(side, side, 2);
+    for (auto _ : state) {
+        step(source, screen);
+        touch(screen->pixels);
+    }
+    IMGFree(&source);
+    IMGFree(&screen);
+}
+
+// Runs step(source, target) once per iteration over two 256 x 256 maps.
+template <typename Step>
+void overMaps(benchmark::State &state, Step step)
+{
+    BYTEMAP *source = cells(1), *target = cells(2);
+    for (auto _ : state) {
+        step(source, target);
+        touch(target->data);
+    }
+    BYTEMAPFree(&source);
+    BYTEMAPFree(&target);
+}
+
 // ---- Floors ----
 // On the very buffers the operations use, with sizes the compiler cannot see: a constant size
 // lets it inline the copy as a string move, which is far slower than the C library's call on
@@ -65,51 +91,30 @@ size_t opaque(size_t n)
 
 void Memcpy256K(benchmark::State &state)
 {
-    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        std::memcpy(screen->pixels, source->pixels, opaque(side * side * 4));
-        touch(screen->pixels);
-    }
-    IMGFree(&source);
-    IMGFree(&screen);
+    overImages(state, [](IMG *s, IMG *d) { std::memcpy(d->pixels, s->pixels, opaque(side * side * 4)); });
 }
 BENCHMARK(Memcpy256K);
 
 // The same bytes as 256 row-sized copies, as the opaque blit makes them.
 void Memcpy256KByRows(benchmark::State &state)
 {
-    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
+    overImages(state, [](IMG *s, IMG *d) {
         const size_t rowBytes = opaque(side * 4);
         for (int32_t row = 0; row < side; ++row)
-            std::memcpy(screen->pixels + row * side, source->pixels + row * side, rowBytes);
-        touch(screen->pixels);
-    }
-    IMGFree(&source);
-    IMGFree(&screen);
+            std::memcpy(d->pixels + row * side, s->pixels + row * side, rowBytes);
+    });
 }
 BENCHMARK(Memcpy256KByRows);
 
 void Memset256K(benchmark::State &state)
 {
-    IMG *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        std::memset(screen->pixels, 0x40, opaque(side * side * 4));
-        touch(screen->pixels);
-    }
-    IMGFree(&screen);
+    overImages(state, [](IMG *, IMG *d) { std::memset(d->pixels, 0x40, opaque(side * side * 4)); });
 }
 BENCHMARK(Memset256K);
 
 void Memcpy64K(benchmark::State &state)
 {
-    BYTEMAP *source = cells(1), *target = cells(2);
-    for (auto _ : state) {
-        std::memcpy(target->data, source->data, opaque(side * side));
-        touch(target->data);
-    }
-    BYTEMAPFree(&source);
-    BYTEMAPFree(&target);
+    overMaps(state, [](BYTEMAP *s, BYTEMAP *d) { std::memcpy(d->data, s->data, opaque(side * side)); });
 }
 BENCHMARK(Memcpy64K);
 
@@ -117,13 +122,7 @@ BENCHMARK(Memcpy64K);
 
 void IMGBlitKeyedScreen(benchmark::State &state)
 {
-    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGBlitKeyed(source, screen, 0, 0, 0, 0, side, side);
-        touch(screen->pixels);
-    }
-    IMGFree(&source);
-    IMGFree(&screen);
+    overImages(state, [](IMG *s, IMG *d) { IMGBlitKeyed(s, d, 0, 0, 0, 0, side, side); });
 }
 BENCHMARK(IMGBlitKeyedScreen);
 
@@ -145,49 +144,26 @@ BENCHMARK(SDLBlitColourKeyScreen);
 
 void IMGBlitScreen(benchmark::State &state)
 {
-    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGBlit(source, screen, 0, 0, 0, 0, side, side);
-        touch(screen->pixels);
-    }
-    IMGFree(&source);
-    IMGFree(&screen);
+    overImages(state, [](IMG *s, IMG *d) { IMGBlit(s, d, 0, 0, 0, 0, side, side); });
 }
 BENCHMARK(IMGBlitScreen);
 
-// A block one pixel narrower than the screen: rows are no longer packed, one copy per row.
+// A block one pixel to the right: rows are no longer packed (and one column is clipped).
 void IMGBlitScreenRows(benchmark::State &state)
 {
-    IMG *source = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGBlit(source, screen, 0, 0, 1, 0, side, side);
-        touch(screen->pixels);
-    }
-    IMGFree(&source);
-    IMGFree(&screen);
+    overImages(state, [](IMG *s, IMG *d) { IMGBlit(s, d, 0, 0, 1, 0, side, side); });
 }
 BENCHMARK(IMGBlitScreenRows);
 
 void IMGFillBoxScreen(benchmark::State &state)
 {
-    IMG *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGFillBox(screen, 0, 0, side, side, 0x00404040);
-        touch(screen->pixels);
-    }
-    IMGFree(&screen);
+    overImages(state, [](IMG *, IMG *d) { IMGFillBox(d, 0, 0, side, side, 0x00404040); });
 }
 BENCHMARK(IMGFillBoxScreen);
 
 void IMGAndScreen(benchmark::State &state)
 {
-    IMG *mask = layer(side, side, 1), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGAnd(mask, screen);
-        touch(screen->pixels);
-    }
-    IMGFree(&mask);
-    IMGFree(&screen);
+    overImages(state, [](IMG *mask, IMG *d) { IMGAnd(mask, d); });
 }
 BENCHMARK(IMGAndScreen);
 
@@ -195,16 +171,11 @@ BENCHMARK(IMGAndScreen);
 
 void IMGScaleTile(benchmark::State &state)
 {
-    IMG *tile = layer(32, 32, 3), *screen = layer(side, side, 2);
-    for (auto _ : state) {
-        IMGScale(tile, screen);
-        touch(screen->pixels);
-    }
-    IMGFree(&tile);
-    IMGFree(&screen);
+    overImages(state, [](IMG *tile, IMG *d) { IMGScale(tile, d); }, 32, 32);
 }
 BENCHMARK(IMGScaleTile);
 
+// zoomSurface makes a new surface on every call: that is what its user pays.
 void ZoomSurfaceTile(benchmark::State &state)
 {
     IMG *tile = layer(32, 32, 3);
@@ -223,62 +194,35 @@ BENCHMARK(ZoomSurfaceTile);
 
 void BYTEMAPBlitKeyedPlasma(benchmark::State &state)
 {
-    BYTEMAP *source = cells(1), *target = cells(2);
-    for (auto _ : state) {
-        BYTEMAPBlitKeyed(source, target, 0, 0, 0, 0, side, side);
-        touch(target->data);
-    }
-    BYTEMAPFree(&source);
-    BYTEMAPFree(&target);
+    overMaps(state, [](BYTEMAP *s, BYTEMAP *d) { BYTEMAPBlitKeyed(s, d, 0, 0, 0, 0, side, side); });
 }
 BENCHMARK(BYTEMAPBlitKeyedPlasma);
 
 void BYTEMAPAndPlasma(benchmark::State &state)
 {
-    BYTEMAP *mask = cells(1), *target = cells(2);
-    for (auto _ : state) {
-        BYTEMAPAnd(mask, target);
-        touch(target->data);
-    }
-    BYTEMAPFree(&mask);
-    BYTEMAPFree(&target);
+    overMaps(state, [](BYTEMAP *mask, BYTEMAP *d) { BYTEMAPAnd(mask, d); });
 }
 BENCHMARK(BYTEMAPAndPlasma);
 
+// Two passes per iteration, so that the map returns to where it started.
 void BYTEMAPReplacePlasma(benchmark::State &state)
 {
-    BYTEMAP *map = cells(1);
-    for (auto _ : state) {
-        BYTEMAPReplace(map, 7, 9);
-        BYTEMAPReplace(map, 9, 7);
-        touch(map->data);
-    }
-    state.SetItemsProcessed(2 * state.iterations());  // two passes per iteration
-    BYTEMAPFree(&map);
+    overMaps(state, [](BYTEMAP *, BYTEMAP *d) {
+        BYTEMAPReplace(d, 7, 9);
+        BYTEMAPReplace(d, 9, 7);
+    });
 }
 BENCHMARK(BYTEMAPReplacePlasma);
 
 void BYTEMAPAddPlasma(benchmark::State &state)
 {
-    BYTEMAP *map = cells(1);
-    for (auto _ : state) {
-        BYTEMAPAdd(map, 128);
-        touch(map->data);
-    }
-    BYTEMAPFree(&map);
+    overMaps(state, [](BYTEMAP *, BYTEMAP *d) { BYTEMAPAdd(d, 128); });
 }
 BENCHMARK(BYTEMAPAddPlasma);
 
 void BYTEMAPLookupPlasma(benchmark::State &state)
 {
-    BYTEMAP *map = cells(1), *table = BYTEMAPNew();
-    for (int k = 0; k < 256; ++k) table->data[k] = uint8_t(128 + (k & 15));
-    for (auto _ : state) {
-        BYTEMAPLookup(map, table);
-        touch(map->data);
-    }
-    BYTEMAPFree(&map);
-    BYTEMAPFree(&table);
+    overMaps(state, [](BYTEMAP *table, BYTEMAP *d) { BYTEMAPLookup(d, table); });
 }
 BENCHMARK(BYTEMAPLookupPlasma);
 
