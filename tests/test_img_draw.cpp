@@ -312,6 +312,18 @@ TEST(IMGWrap, RowsAndColumnsWrapAndPlaceEachSourcePixelOnce)
     }
     EXPECT_EQ(reported(IMGError, [&] { IMGBlitColumnWrap(source.get(), target.get(), 0, 256, 0); }),
               "IMG error\n");
+
+    // A destination without columns (or rows) takes nothing, and the offset is never
+    // divided by its zero size.
+    Image flat(IMGNew()), thin(IMGNew());
+    IMGResize(flat.get(), 0, 2);
+    IMGResize(thin.get(), 2, 0);
+    EXPECT_EQ(reported(IMGError, [&] {
+                  IMGBlitRowWrap(source.get(), flat.get(), 0, 1, 7);
+                  IMGOrRowWrap(source.get(), flat.get(), 0, 1, -7);
+                  IMGBlitColumnWrap(source.get(), thin.get(), 0, 1, 7);
+              }),
+              "");
 }
 
 TEST(IMGCopyRow, CopiesTheShorterWidthFromColumnZero)
@@ -465,6 +477,12 @@ TEST(IMGRotate, SizesAndSamplesBySineTable)
     }
     IMG *result = source.get();
     EXPECT_EQ(reported(IMGError, [&] { result = IMGRotate(nullptr, 0); }), "IMG error\n");
+    EXPECT_EQ(result, nullptr);
+    // A side whose rotated size does not fit 32 bits is refused before anything is made.
+    uint32_t pixel = 0;
+    const IMG wide = {0, 0, 0, INT_MAX, 1, 0, &pixel};
+    result = source.get();
+    EXPECT_EQ(reported(IMGError, [&] { result = IMGRotate(&wide, 0); }), "IMG error\n");
     EXPECT_EQ(result, nullptr);
 }
 
