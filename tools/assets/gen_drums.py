@@ -4,11 +4,13 @@
 
 Every sound is a small model of a drum: pitch-swept sines for the kick and the toms, a tone
 plus band-passed noise for the snares, repeated noise bursts for the claps, band-passed noise
-for the hats and shakers, and a reversed noise swell. Each model has one free "brightness"
-control that is solved by bisection so the sound crosses zero as often as its slot in the
-kit asks; the level is then set so its extremes land on the slot's minimum and maximum, and
-the sound ends at the slot's last value. Every noise source is seeded: the output is the same
-on every run.
+for the hats and shakers, and a choked cymbal played backwards. Each model has one free
+control (a pitch, a decay time or the moment a cymbal is choked) that is solved by bisection
+so the sound crosses zero as often as its slot in the kit asks; the level is then set so its
+extremes land on the slot's minimum and maximum, and the sound ends at the slot's last value.
+Under the noise sounds runs a hum a few values high (about -80 dB) to that end, so once the
+noise has died away the tail is near silence. Every noise source is seeded: the output is the
+same on every run.
 
 Standard library only. Prints the figures of every pattern next to its targets.
 """
@@ -145,22 +147,16 @@ def normal(x):
 
 # ---- the kit: each model takes its control c and a seed -------------------------------------
 
-def layered(seed, bright, q_bright, bright_env, low, q_low, low_env, c):
-    """Noise in two bands: the sound itself in a bright band, and under it a faint low band
-    (the hall it was played in) at 1/c of its level. The bright band decays first; where the
-    low band takes over, the sound's zero crossings slow down, so c, found by bisection,
-    decides how long the bright part counts."""
-    # Two filter stages each: a single stage lets through enough of the highest frequencies
-    # to dominate the zero crossings of even a dark band.
-    top = normal(bandpass(bandpass(noise(seed), bright, q_bright), bright, q_bright))
-    hall = normal(bandpass(bandpass(noise(seed + 1000), low, q_low), low, q_low))
-    return plus(times(top, bright_env), gain(times(hall, low_env), 1.0 / c))
+def hiss(seed, centre, q, env):
+    """Seeded noise in a band round `centre` Hz, shaped by an envelope. Two filter stages: a
+    single one lets through enough of the highest frequencies to set the count of zero
+    crossings on its own."""
+    return times(normal(bandpass(bandpass(noise(seed), centre, q), centre, q)), env)
 
 
 def shaker(c, seed):
     # Beads in a tube: bright grains swelling to a peak 31 ms in, then a rustling decay.
-    return layered(seed, 4200, 1.4, envelope(1387, [(1.0, 1000)], attack=1250),
-                   300, 0.9, envelope(1387, [(1.0, 4000)], attack=1300), c)
+    return hiss(seed, 4200, 1.4, envelope(1387, [(1.0, c), (0.1, 3 * c)], attack=1250))
 
 
 def rim(c, seed):
@@ -171,27 +167,26 @@ def rim(c, seed):
     return plus(times(body, env), times(click, envelope(400, [(0.5, 160)], attack=100)))
 
 
-def snare(tone, c, seed, peak, body_decay, wires, wire_decay, wire_level, attack=60, down=False):
+def snare(tone, c, seed, peak, body_decay, wires, wire_level, attack=60, down=False):
     # Drum skin (a short falling tone, its first swing up or, with `down`, down) plus the
-    # snare wires: bright noise at `wires` Hz over a faint hall.
+    # snare wires: noise round `wires` Hz ringing on after the skin.
     phase = crest_phase(tone * 1.6, tone, 400, peak) + (math.pi if down else 0.0)
     skin = sweep(tone * 1.6, tone, 400, phase)
-    rattle = layered(seed, wires, 0.9, envelope(peak, [(1.0, wire_decay)], attack=attack),
-                     250, 0.8, envelope(peak, [(1.0, 4000)], attack=attack), c)
+    rattle = hiss(seed, wires, 0.9, envelope(peak, [(1.0, c), (0.1, 3 * c)], attack=attack))
     return plus(times(skin, envelope(peak, [(1.0, body_decay)], attack=attack)),
                 gain(rattle, wire_level))
 
 
 def tight_snare(c, seed):
-    return snare(210, c, seed, 167, 500, 4500, 900, 0.9)
+    return snare(210, c, seed, 167, 500, 4500, 0.9)
 
 
 def fat_snare(c, seed):
-    return snare(165, c, seed, 124, 900, 3200, 1300, 0.7, down=True)
+    return snare(165, c, seed, 124, 900, 3200, 0.7, down=True)
 
 
 def snare_rattle(c, seed):
-    return snare(230, c, seed, 334, 450, 5200, 1000, 1.1, attack=220)
+    return snare(230, c, seed, 334, 450, 5200, 1.1, attack=220)
 
 
 def tom(f_start, f_end, speed, peak, decays, c, attack=40):
@@ -221,91 +216,107 @@ def kick(c, seed):
 def reverse_crash(c, seed):
     # A crash played backwards: silent for 31 values, swelling to a peak just before the end.
     length = 10943 - 31 + 1
-    crash = layered(seed, 6000, 0.9, envelope(349, [(1.0, 700)], attack=300, n=length),
-                    300, 0.8, envelope(349, [(1.0, 5000)], attack=300, n=length), c)
+    # Forwards it rings on and is choked at the control; backwards it fades in there and
+    # swells for as long.
+    crash = hiss(seed, 4000, 0.8, times(envelope(349, [(1.0, 2500)], attack=300, n=length),
+                                        fall(c, 1500, length)))
     return [0.0] * 31 + crash[::-1] + [0.0] * (N - 31 - length)
 
 
 def closed_hat(c, seed):
-    return layered(seed, 7500, 1.2, envelope(405, [(1.0, 420)], attack=300),
-                   300, 1.0, envelope(405, [(1.0, 4000)], attack=300), c)
+    return hiss(seed, 7500, 1.2, envelope(405, [(1.0, c), (0.1, 3 * c)], attack=300))
 
 
 def maraca(c, seed):
     # Two shakes: the second 90 ms after the first and softer.
-    bright = plus(envelope(345, [(1.0, 450)], attack=300),
-                  gain(envelope(4300, [(1.0, 500)], attack=500), 0.45))
-    hall = plus(envelope(345, [(1.0, 4000)], attack=300),
-                gain(envelope(4300, [(1.0, 3000)], attack=500), 0.45))
-    return layered(seed, 5500, 1.3, bright, 300, 1.0, hall, c)
+    env = plus(envelope(345, [(1.0, c), (0.1, 3 * c)], attack=300),
+               gain(envelope(4300, [(1.0, c), (0.1, 3 * c)], attack=500), 0.45))
+    return hiss(seed, 5500, 1.3, env)
+
+
+def fall(start, width, n=N):
+    """1 up to `start`, a raised-cosine fall to 0 over `width` values, then 0."""
+    return [1.0 if t < start else 0.0 if t >= start + width else
+            0.5 + 0.5 * math.cos(math.pi * (t - start) / width) for t in range(n)]
 
 
 def open_hat(c, seed):
-    return layered(seed, 5000, 0.8, envelope(471, [(1.0, 900)], attack=380),
-                   300, 0.8, envelope(471, [(1.0, 8000)], attack=380), c)
+    # Rings on slowly and is then choked, as a hand closes the cymbals: where the choke
+    # starts is the control.
+    return hiss(seed, 5000, 0.8, times(envelope(471, [(1.0, 2500)], attack=380),
+                                       fall(c, 1200)))
 
 
-def clap(bursts, c, seed, bright, decay):
-    # Several hands a few milliseconds apart, then the room.
+def clap(bursts, c, seed, bright):
+    # Several hands a few milliseconds apart, the last the loudest, then the room.
     env = [0.0] * N
     for at, level in bursts:
-        part = envelope(at, [(1.0, 90 if at != bursts[-1][0] else decay)], attack=30)
+        decays = [(1.0, 90)] if at != bursts[-1][0] else [(1.0, c), (0.15, 3 * c)]
+        part = envelope(at, decays, attack=30)
         env = [e + level * p for e, p in zip(env, part)]
-    room = envelope(bursts[-1][0], [(1.0, 3000)], attack=bursts[-1][0])
-    return layered(seed, bright, 1.4, env, 250, 0.8, room, c)
+    return hiss(seed, bright, 1.4, env)
 
 
 def clap_one(c, seed):
-    return clap([(30, 0.6), (260, 0.7), (500, 0.65), (738, 1.0)], c, seed, 1600, 700)
+    return clap([(30, 0.6), (260, 0.7), (500, 0.65), (738, 1.0)], c, seed, 1600)
 
 
 def clap_two(c, seed):
-    return clap([(40, 0.55), (210, 0.7), (420, 0.65), (623, 1.0)], c, seed, 1100, 900)
+    return clap([(40, 0.55), (210, 0.7), (420, 0.65), (623, 1.0)], c, seed, 1100)
 
 
 # model, control range (low, high), seed
 KIT = [
-    (shaker, (1.0, 1e6), 11),
+    (shaker, (20, 20000), 11),
     (rim, (300, 3000), 12),
-    (tight_snare, (1.0, 1e6), 13),
-    (fat_snare, (1.0, 1e6), 14),
+    (tight_snare, (20, 20000), 13),
+    (fat_snare, (20, 20000), 14),
     (mid_tom, (0.3, 3.0), 15),
     (kick, (0.5, 2.0), 16),
-    (reverse_crash, (1.0, 1e6), 17),
-    (closed_hat, (1.0, 1e6), 18),
-    (maraca, (1.0, 1e6), 19),
-    (snare_rattle, (1.0, 1e6), 20),
-    (open_hat, (1.0, 1e6), 21),
+    (reverse_crash, (500, 9000), 17),
+    (closed_hat, (20, 20000), 18),
+    (maraca, (20, 20000), 19),
+    (snare_rattle, (20, 20000), 20),
+    (open_hat, (500, 10000), 21),
     (high_tom, (0.3, 3.0), 22),
-    (clap_one, (1.0, 1e6), 23),
-    (clap_two, (1.0, 1e6), 24),
+    (clap_one, (20, 20000), 23),
+    (clap_two, (20, 20000), 24),
 ]
 
 
 # ---- fitting --------------------------------------------------------------------------------
 
-def finish(x, target):
+HUM = 2.5      # values: the level of the low hum under the noise sounds' tails
+HUM_HZ = 43
+
+
+def finish(x, target, hum):
     """Integer values: ended at the last position, extremes on the target minimum and
-    maximum (the two half-waves scaled apart), the last value kept non-zero."""
+    maximum (the two half-waves scaled apart), the last value kept non-zero. With `hum`, a
+    43 Hz hum a few values high (about -80 dB) runs from the sound's start to its end, so a
+    noise that has died away ends in near silence instead of in random signs."""
     _, last, lo, hi, _, _ = target
     x = x[:last + 1] + [0.0] * (N - last - 1)
     top, bottom = max(x), min(x)
     up, down = hi / top, lo / bottom
-    values = [int(round(v * up)) if v > 0 else int(round(v * down)) for v in x]
+    first = next(i for i, v in enumerate(x) if v)
+    low = [HUM * math.sin(2 * math.pi * HUM_HZ * (t - first) / RATE) if hum and first <= t <= last
+           else 0.0 for t in range(N)]
+    values = [int(round((v * up if v > 0 else v * down) + h)) for v, h in zip(x, low)]
     values = [max(lo, min(hi, v)) for v in values]
     if values[last] == 0:
         values[last] = 1 if x[last] >= 0 else -1
     return values, up / down
 
 
-def solve(model, seed, target, lo, hi):
+def solve(model, seed, target, lo, hi, hum):
     """Bisects the control until the sign changes match; returns the closest try."""
     want = target[4]
     best = None
     a, b = math.log(lo), math.log(hi)
     for _ in range(26):
         m = (a + b) / 2
-        values, skew = finish(model(math.exp(m), seed), target)
+        values, skew = finish(model(math.exp(m), seed), target, hum)
         got = figures(values)[3]
         if best is None or abs(got - want) < abs(best[0] - want):
             best = (got, values, math.exp(m), skew)
@@ -323,9 +334,10 @@ def make(index):
     the one whose two half-waves need the most even scaling."""
     target = TARGETS[index]
     model, (lo, hi), seed = KIT[index]
+    hum = model not in (rim, mid_tom, kick, high_tom)   # the tones ring out by themselves
     best = None
     for k in range(4):
-        tried = solve(model, seed + 100 * k, target, lo, hi)
+        tried = solve(model, seed + 100 * k, target, lo, hi, hum)
         ok, got = check(index, tried[1])
         # prefer a peak close to its place and half-waves that need even scaling
         rank = (not ok, abs(math.log(tried[3])) + abs(got[4] - target[5]) / 2000)
