@@ -14,8 +14,10 @@ import subprocess
 import sys
 import tempfile
 
-FRAMES = 80
-SCRIPT = "3:f,20:6,30:space"   # read-out on, 50 frames per second from frame 21, next scene
+FRAMES = 200
+SPEED_KEY = 60
+SCRIPT = "3:f,%d:6,80:space" % SPEED_KEY  # read-out on, 50 frames per second, next scene
+SHEET = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets", "tag_sheet.ppm")
 LOOP = 40000
 
 
@@ -39,6 +41,33 @@ def read_ppm(path):
     if parts[0] != b"P6" or parts[1:4] != [b"256", b"256", b"255"]:
         fail("%s is not a 256 x 256 P6 picture" % path)
     return parts[4]
+
+
+def read_sheet(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    lines, at = [], 0
+    while len(lines) < 4:  # magic, comments, size, maximum
+        end = data.index(b"\n", at)
+        line = data[at:end]
+        at = end + 1
+        if not line.startswith(b"#"):
+            lines += line.split()
+    return int(lines[1]), data[at:]
+
+
+def shows(pixels, text, x0, sheet):
+    """Whether the glyphs of text stand keyed at (x0, 0): every lit sheet pixel is in the frame."""
+    width, raster = sheet
+    for g, ch in enumerate(text):
+        sx, sy = (ord(ch) * 8) % width, (ord(ch) * 8) // width * 8
+        for y in range(8):
+            for x in range(8):
+                s = raster[3 * ((sy + y) * width + sx + x):][:3]
+                f = pixels[3 * (y * 256 + x0 + 8 * g + x):][:3]
+                if any(s) and s != f:
+                    return False
+    return True
 
 
 def lit(pixels, x0, y0, w, h):
@@ -71,6 +100,14 @@ def main():
             fail("a read-out in the frame where 'f' was pressed")
         if not lit(read_ppm(os.path.join(a, "frame-00004.ppm")), 0, 0, 16, 8):
             fail("no read-out in the frame after 'f' was pressed")
+        # The read-out on the virtual clock: 25 frames a second show as 19, 50 as 32.
+        sheet = read_sheet(SHEET)
+        if not shows(read_ppm(os.path.join(a, "frame-00055.ppm")), "19", 0, sheet):
+            fail("frame 55 does not read 19 at 25 frames per second")
+        if not shows(read_ppm(os.path.join(a, "frame-%05d.ppm" % FRAMES)), "32", 0, sheet):
+            fail("frame %d does not read 32 at 50 frames per second" % FRAMES)
+        if not shows(read_ppm(os.path.join(a, "frame-00001.ppm")), "KOVA", 224, sheet):
+            fail("frame 1 does not carry the tag KOVA")
         if any(read_ppm(os.path.join(a, frames[-1]))):
             fail("the last frame of the fade is not black")
 
@@ -84,10 +121,10 @@ def main():
         if (channels, rate, bits) != (1, 44100, 16) or size != len(wav) - 44:
             fail("sound.wav header: %d channels, %d Hz, %d bits, %d of %d bytes" %
                  (channels, rate, bits, size, len(wav) - 44))
-        # A frame lasts until the next one is shown. '6' read in frame 20 paces frame 21 at 50
-        # frames per second, so frames 1 to 19 last 40 ms (1,764 values), frame 20 and all later
-        # ones, the fade too, 20 ms (882).
-        want = 19 * 1764 + (FRAMES + 64 - 19) * 882
+        # A frame lasts until the next one is shown. '6' read in frame K paces frame K + 1 at 50
+        # frames per second, so frames 1 to K - 1 last 40 ms (1,764 values), frame K and all
+        # later ones, the fade too, 20 ms (882).
+        want = (SPEED_KEY - 1) * 1764 + (FRAMES + 64 - SPEED_KEY + 1) * 882
         values = struct.unpack("<%dh" % (size // 2), wav[44:])
         if len(values) != want:
             fail("%d sound values, want %d" % (len(values), want))
