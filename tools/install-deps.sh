@@ -10,7 +10,7 @@ packages=(
   # tests, sanitizers, benchmarks
   libgtest-dev libbenchmark-dev libclang-rt-14-dev libsdl-gfx1.2-dev
   # end-to-end tests: a virtual X server, keys, screenshots, sound checks
-  xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev
+  xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev gdb
 )
 
 as_root=()

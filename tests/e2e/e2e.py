@@ -6,7 +6,8 @@
     e2e.py fullscreen DEPTH PROGRAM PROBE         the fullscreen program opens, shows, fades, exits
     e2e.py nodisplay PROGRAM                      no X display: one line on stderr, status 1
     e2e.py unit DEPTH TEST-PROGRAM [ARGS...]      an in-process test program on a real X surface
-    e2e.py scenes DEPTH PROGRAM                   space moves through the scene cycle (under gdb)
+    e2e.py scenes DEPTH PROGRAM                   space moves through the scene cycle (run under
+                                                  gdb, which logs each scene function's entry)
 
 PROBE is frame_probe.so (preloaded; logs every presentation), CLOSER sends WM_DELETE_WINDOW.
 Keys go to the window with XSendEvent (xdotool --window). A key is held for a few frames: the
@@ -136,7 +137,8 @@ class Demo:
         deadline = time.monotonic() + timeout
         while len(self.presents()) < count:
             check(self.alive(), "the program ended")
-            check(time.monotonic() < deadline, f"fewer than {count} frames shown")
+            check(time.monotonic() < deadline, f"fewer than {count} frames shown"
+                  + ("" if os.path.exists(self.log) else " (no probe log: is the probe preloaded?)"))
             time.sleep(0.05)
 
     def rate(self, seconds):
@@ -285,6 +287,58 @@ def test_unit(depth, binary, args):
         x.close()
 
 
+SCENES = ["SceneRain", "ScenePlasma", "SceneScroller", "SceneBars", "ScenePages"]
+
+
+def test_scenes(depth, program):
+    """Space ends each scene after its frame and starts the next, one at a time, around the
+    whole cycle; Escape still ends the program with status 0."""
+    x = Xvfb(depth)
+    gdb = None
+    try:
+        env = x.env()
+        workdir = tempfile.mkdtemp(prefix="kova-e2e-")
+        scene_log = os.path.join(workdir, "scenes.log")
+        script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scene_log.py")
+        # LeakSanitizer cannot run under ptrace; the other runs check for leaks.
+        asan = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS", ""), "detect_leaks=0"]))
+        gdb = subprocess.Popen(["gdb", "-batch", "-nx", "-x", script, "--args", program],
+                               env=dict(env, KOVA_SCENE_LOG=scene_log, ASAN_OPTIONS=asan), cwd=workdir,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+        def entries():
+            try:
+                with open(scene_log) as f:
+                    return [line.split() for line in f]
+            except FileNotFoundError:
+                return []
+
+        def wait_entries(count, timeout):
+            deadline = time.monotonic() + timeout
+            while len(entries()) < count and time.monotonic() < deadline:
+                time.sleep(0.05)
+            return entries()
+
+        window = find_window(env)
+        seen = wait_entries(1, 30)
+        check([e[1] for e in seen] == ["SceneRain"], f"start: {seen}")
+        for step, expected in enumerate(SCENES[1:] + SCENES[:1], start=2):
+            key(env, window, "space")
+            seen = wait_entries(step, 5)
+            check(len(seen) >= step and seen[step - 1][1] == expected,
+                  f"after space {step - 1}: {[e[1] for e in seen]}, wanted {expected} next")
+            time.sleep(0.4)
+            check(len(entries()) == step, f"space skipped more than one scene: {entries()}")
+        key(env, window, "Escape")
+        seen = wait_entries(len(SCENES) + 2, 20)
+        check(seen[-1] == ["exit", "0"], f"end of run: {seen[-1]}")
+    finally:
+        if gdb and gdb.poll() is None:
+            gdb.kill()
+            gdb.wait()
+        x.close()
+
+
 def main(argv):
     try:
         kind = argv[1]
@@ -294,6 +348,8 @@ def main(argv):
             test_fullscreen(int(argv[2]), argv[3], argv[4])
         elif kind == "nodisplay":
             test_nodisplay(argv[2])
+        elif kind == "scenes":
+            test_scenes(int(argv[2]), argv[3])
         elif kind == "unit":
             test_unit(int(argv[2]), argv[3], argv[4:])
         else:

@@ -11,6 +11,7 @@
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 #include <SDL.h>
@@ -32,8 +33,16 @@ static void logPresent(SDL_Surface *surface)
             const Uint8 *row = (const Uint8 *)surface->pixels + (size_t)y * surface->pitch;
             for (int x = 0; x < surface->w; ++x) {
                 const Uint8 *p = row + (size_t)x * bpp;
-                Uint32 value = bpp == 1 ? p[0] : bpp == 2 ? *(const Uint16 *)p
-                             : bpp == 3 ? (Uint32)(p[0] | p[1] << 8 | p[2] << 16) : *(const Uint32 *)p;
+                Uint32 value = 0;
+                if (bpp == 2) {
+                    Uint16 half;
+                    memcpy(&half, p, 2);
+                    value = half;
+                } else if (bpp == 4) {
+                    memcpy(&value, p, 4);
+                } else {
+                    value = bpp == 1 ? p[0] : (Uint32)(p[0] | p[1] << 8 | p[2] << 16);
+                }
                 Uint8 r, g, b;
                 SDL_GetRGB(value, surface->format, &r, &g, &b);
                 sum += (unsigned)r + g + b;
