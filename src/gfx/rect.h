@@ -388,14 +388,24 @@ inline int32_t *runTable(const ErrorReporter &err, int32_t a, int32_t b)
 
 // One destination row from one source row along the width: growing, source column c is
 // repeated over its run X[c]; shrinking, destination column k takes the last source column
-// of its run X[k].
+// of its run X[k]. A growing run is written in whole 32-byte blocks while a block fits before
+// the row's end: what a block writes past its run, the next runs overwrite.
 template <typename P>
 void scaleRow(const P *__restrict s, int32_t sw, P *__restrict d, int32_t dw, const int32_t *x)
 {
     if (dw >= sw) {
-        for (int32_t c = 0; c < sw; d += x[c], ++c) {
+        constexpr int32_t lanes = 32 / sizeof(P);
+        P *const end = d + dw;
+        for (int32_t c = 0; c < sw; ++c) {
             const P v = s[c];
-            update(d, size_t(x[c]), [v](P) { return v; });
+            for (P *const runEnd = d + x[c]; d < runEnd;) {
+                if (end - d < lanes) {
+                    *d++ = v;
+                    continue;
+                }
+                for (int32_t k = 0; k < lanes; ++k) d[k] = v;
+                d = runEnd - d > lanes ? d + lanes : runEnd;
+            }
         }
         return;
     }
