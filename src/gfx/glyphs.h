@@ -117,13 +117,18 @@ void drawText(Font *font, const char *text, const ErrorReporter &error)
 
 // ---- Character maps ----
 
-// One keyed row of n pixels: d = s wherever s is not 0. The select (rather than a test and a
-// store) becomes a vector blend; the sheet and the target must not overlap.
+// One keyed row of n pixels: d = s wherever s is not 0, computed as d = s | (d & keep) with
+// keep all ones where s is 0. Without a branch per pixel it becomes three vector operations,
+// and stays branch-free in the scalar loop of a cut row. The sheet and the target must not
+// overlap.
 template <int W, class Pixel>
 inline void keyedRow(const Pixel *__restrict s, Pixel *__restrict d, int64_t n)
 {
     if constexpr (W > 0) n = W;
-    for (int64_t i = 0; i < n; ++i) d[i] = s[i] ? s[i] : d[i];
+    for (int64_t i = 0; i < n; ++i) {
+        const Pixel keep = s[i] ? Pixel(0) : Pixel(~Pixel(0));
+        d[i] = Pixel(s[i] | (d[i] & keep));
+    }
 }
 
 // Keyed copy of a glyph block of w x h. W and H are the width and height when they are known
@@ -207,8 +212,9 @@ struct Glyph {
 };
 
 // An edge glyph: the part of the cell at sheet (sx, sy) that lies on both the sheet and the
-// target, drawn at (x, y). Kept out of line so that the walk's common case stays small.
-template <class Pixel>
+// target, drawn at (x, y). A glyph cut only at the top or bottom keeps its full-width rows
+// (width W when it is not 0). Kept out of line so that the walk's common case stays small.
+template <int W, class Pixel>
 [[gnu::noinline]] void copyKeyedClipped(const Glyph<Pixel> &g, int64_t sx, int64_t sy, int64_t x,
                                         int64_t y)
 {
@@ -217,8 +223,10 @@ template <class Pixel>
                       g.cw, g.ch, b)) {
         return;
     }
-    copyKeyed<0, 0>(g.sheet + b.sy * g.sw + b.sx, g.sw, g.target + b.dy * g.tw + b.dx, g.tw, b.w,
-                    b.h);
+    const Pixel *s = g.sheet + int64_t{b.sy} * g.sw + b.sx;
+    Pixel *d = g.target + int64_t{b.dy} * g.tw + b.dx;
+    if (W > 0 && b.w == W) return copyKeyed<W, 0>(s, g.sw, d, g.tw, W, b.h);
+    copyKeyed<0, 0>(s, g.sw, d, g.tw, b.w, b.h);
 }
 
 // The map walk with the keyed copy done here, clipped once per glyph: a glyph wholly inside
@@ -264,7 +272,7 @@ void drawMapFast(Font *font, const BYTEMAP *map)
         if (c.offset >= 0 && x >= 0 && y >= 0 && x <= xLast && y <= yLast) {
             copyKeyed<W, H>(g.sheet + c.offset, g.sw, g.target + y * g.tw + x, g.tw, g.cw, g.ch);
         } else {
-            copyKeyedClipped(g, c.x, c.y, x, y);
+            copyKeyedClipped<W>(g, c.x, c.y, x, y);
         }
     });
 }
