@@ -117,7 +117,7 @@ inline bool clip(int32_t sw, int32_t sh, int32_t dw, int32_t dh, int64_t sx, int
 // d[i] = op(d[i], s[i]) for n cells of two distinct arrays. The fixed 32-byte blocks let the
 // compiler emit vector code at -O2; the tail runs cell by cell.
 template <typename P, typename Op>
-inline void combine(P *__restrict d, const P *__restrict s, size_t n, Op op)
+inline void combineBlocks(P *__restrict d, const P *__restrict s, size_t n, Op op)
 {
     constexpr size_t lanes = 32 / sizeof(P);
     size_t i = 0;
@@ -128,13 +128,56 @@ inline void combine(P *__restrict d, const P *__restrict s, size_t n, Op op)
 
 // c[i] = op(c[i]) for n cells, in the same blocks.
 template <typename P, typename Op>
-inline void update(P *__restrict c, size_t n, Op op)
+inline void updateBlocks(P *__restrict c, size_t n, Op op)
 {
     constexpr size_t lanes = 32 / sizeof(P);
     size_t i = 0;
     for (; n - i >= lanes; i += lanes)
         for (size_t k = 0; k < lanes; ++k) c[i + k] = op(c[i + k]);
     for (; i < n; ++i) c[i] = op(c[i]);
+}
+
+// The same blocks in 256-bit registers where the processor has them: the one source compiled
+// a second time for AVX2 and chosen at run time, for walks long enough to repay the test.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
+inline bool wideVectors()
+{
+    static const bool present = __builtin_cpu_supports("avx2");
+    return present;
+}
+
+template <typename P, typename Op>
+__attribute__((target("avx2"))) void combineWide(P *__restrict d, const P *__restrict s,
+                                                 size_t n, Op op)
+{
+    combineBlocks(d, s, n, op);
+}
+
+template <typename P, typename Op>
+__attribute__((target("avx2"))) void updateWide(P *__restrict c, size_t n, Op op)
+{
+    updateBlocks(c, n, op);
+}
+#else
+inline bool wideVectors() { return false; }
+template <typename P, typename Op>
+void combineWide(P *d, const P *s, size_t n, Op op) { combineBlocks(d, s, n, op); }
+template <typename P, typename Op>
+void updateWide(P *c, size_t n, Op op) { updateBlocks(c, n, op); }
+#endif
+
+template <typename P, typename Op>
+inline void combine(P *__restrict d, const P *__restrict s, size_t n, Op op)
+{
+    if (n >= 1024 && wideVectors()) return combineWide(d, s, n, op);
+    combineBlocks(d, s, n, op);
+}
+
+template <typename P, typename Op>
+inline void update(P *__restrict c, size_t n, Op op)
+{
+    if (n >= 1024 && wideVectors()) return updateWide(c, n, op);
+    updateBlocks(c, n, op);
 }
 
 // n cells set to v: bytes through memset, 32-bit cells through the C library's wide fill
