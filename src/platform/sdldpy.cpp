@@ -37,11 +37,13 @@ constexpr uint32_t MODE_FLAGS = 0x90000005u;
 constexpr uint32_t MODE_FLAGS = 0x10000005u;
 #endif
 #endif
-static_assert(MODE_FLAGS == (SDL_ANYFORMAT | SDL_HWSURFACE | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0)
-#ifndef _WIN32
-                             | SDL_ASYNCBLIT
+#ifdef _WIN32
+constexpr uint32_t ASYNC_BLIT = 0;
+#else
+constexpr uint32_t ASYNC_BLIT = SDL_ASYNCBLIT;
 #endif
-                             ), "mode flags disagree with SDL's flag names");
+static_assert(MODE_FLAGS == (SDL_ANYFORMAT | SDL_HWSURFACE | ASYNC_BLIT | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0u)),
+              "mode flags disagree with SDL's flag names");
 
 constexpr uint32_t RED_MASK = 0x00FF0000u, GREEN_MASK = 0x0000FF00u, BLUE_MASK = 0x000000FFu;
 
