@@ -38,7 +38,7 @@ if [[ $skip != *" tsan "* ]]; then
   step "clang: ThreadSanitizer (sound path)"
   CXX=clang++ CC=clang cmake -S . -B build/tsan -G Ninja -DKOVA_WERROR=ON \
     -DKOVA_SANITIZE=thread -DKOVA_BENCH=OFF
-  cmake --build build/tsan -j "$jobs"
+  cmake --build build/tsan -j "$jobs" --target test_sdlsnd test_soundtrack test_music
   TSAN_OPTIONS="halt_on_error=1" ctest --test-dir build/tsan --output-on-failure -L tsan \
     --no-tests=ignore --timeout 600
 fi
@@ -47,7 +47,9 @@ if [[ $skip != *" fuzz "* ]]; then
   step "clang: libFuzzer targets, ${fuzz_seconds}s each"
   CXX=clang++ CC=clang cmake -S . -B build/fuzz -G Ninja -DKOVA_FUZZ=ON -DKOVA_TESTS=OFF \
     -DKOVA_BENCH=OFF -DKOVA_SANITIZE=address,undefined
-  cmake --build build/fuzz -j "$jobs"
+  fuzz_targets=()
+  for source in fuzz/fuzz_*.cpp; do fuzz_targets+=("$(basename "$source" .cpp)"); done
+  cmake --build build/fuzz -j "$jobs" --target "${fuzz_targets[@]}"
   for target in build/fuzz/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target"); name=${name#fuzz_}
