@@ -4,16 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "audio/music.h"
 #include "audio/sample.h"
+#include "ratio.h"
 
 namespace {
 
@@ -81,36 +79,33 @@ void SAMPLEAdd40000(benchmark::State &state)
 }
 BENCHMARK(SAMPLEAdd40000);
 
-void SAMPLEShiftLeft40000(benchmark::State &state)
+// Runs step(loop) once per iteration over 40,000 values of noise.
+template <typename Step>
+void overLoop(benchmark::State &state, uint32_t seed, Step step)
 {
-    SAMPLE *a = noise(kLoop, 3);
+    SAMPLE *a = noise(kLoop, seed);
     for (auto _ : state) {
-        SAMPLEShiftLeft(a, 1);
+        step(a);
         touch(a->values);
     }
     SAMPLEFree(&a);
+}
+
+void SAMPLEShiftLeft40000(benchmark::State &state)
+{
+    overLoop(state, 3, [](SAMPLE *a) { SAMPLEShiftLeft(a, 1); });
 }
 BENCHMARK(SAMPLEShiftLeft40000);
 
 void SAMPLEShiftRight40000(benchmark::State &state)
 {
-    SAMPLE *a = noise(kLoop, 4);
-    for (auto _ : state) {
-        SAMPLEShiftRight(a, 1);
-        touch(a->values);
-    }
-    SAMPLEFree(&a);
+    overLoop(state, 4, [](SAMPLE *a) { SAMPLEShiftRight(a, 1); });
 }
 BENCHMARK(SAMPLEShiftRight40000);
 
 void SAMPLERotateRight40000(benchmark::State &state)
 {
-    SAMPLE *a = noise(kLoop, 5);
-    for (auto _ : state) {
-        SAMPLERotateRight(a, 2500);
-        touch(a->values);
-    }
-    SAMPLEFree(&a);
+    overLoop(state, 5, [](SAMPLE *a) { SAMPLERotateRight(a, 2500); });
 }
 BENCHMARK(SAMPLERotateRight40000);
 
@@ -167,81 +162,25 @@ void MUSICQuietStep(benchmark::State &state)
 }
 BENCHMARK(MUSICQuietStep);
 
-// Keeps the median (or, without repetitions, the mean) CPU time of every benchmark in
-// nanoseconds, for the ratios printed after the runs. CPU time, because the machine is shared
-// and wall time there mostly measures the other processes.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            const std::string name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !ns.count(name + "#median")))
-                ns[name] = run.GetAdjustedCPUTime() * scale(run.time_unit);
-            if (median) ns[name + "#median"] = 1;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    static double scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        default: return 1;
-        }
-    }
-};
-
-void ratio(const RatioReporter &r, const char *what, const char *a, const char *b, const char *note)
-{
-    const auto x = r.ns.find(a), y = r.ns.find(b);
-    if (x == r.ns.end() || y == r.ns.end() || y->second <= 0) return;
-    std::printf("  %-48s %7.2f   (%s)\n", what, x->second / y->second, note);
-}
-
-void absolute(const RatioReporter &r, const char *what, const char *a, const char *note)
-{
-    const auto x = r.ns.find(a);
-    if (x == r.ns.end()) return;
-    std::printf("  %-48s %7.2f us (%s)\n", what, x->second / 1000.0, note);
-}
-
 }  // namespace
 
-// Without arguments: 9 interleaved repetitions, medians compared.
 int main(int argc, char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=9";
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    if (argc == 1) args.insert(args.end(), {repetitions.data(), interleave.data(), aggregates.data()});
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\nRatios (medians of this run):\n");
-    ratio(reporter, "SAMPLEAdd / std::transform plus, 40,000", "SAMPLEAdd40000", "TransformAdd40000", "floor 1");
-    ratio(reporter, "SAMPLEShiftLeft / std::transform shift, 40,000", "SAMPLEShiftLeft40000",
-          "TransformShift40000", "floor 1");
-    ratio(reporter, "SAMPLEShiftRight / std::transform shift, 40,000", "SAMPLEShiftRight40000",
-          "TransformShift40000", "floor 1");
-    ratio(reporter, "SAMPLEAdd / memcpy 40,000", "SAMPLEAdd40000", "Memcpy40000", "");
-    ratio(reporter, "music change / memcpy 40,000", "MUSICChange", "Memcpy40000",
-          "it zeroes, blends and stores the loop: about 3");
-    ratio(reporter, "in-place sequence / music change", "MUSICChangeInPlaceSequence", "MUSICChange",
-          "speed-up");
-    absolute(reporter, "music change (one MUSICStep that rewrites)", "MUSICChange", "every 300 frames");
-    absolute(reporter, "music step between changes", "MUSICQuietStep", "every frame");
-    absolute(reporter, "memcpy 40,000 values", "Memcpy40000", "floor");
-    return 0;
+    return kovabench::runWithRatios(argc, argv, [](const kovabench::RatioReporter &r) {
+        using kovabench::absolute;
+        using kovabench::ratio;
+        ratio(r, "SAMPLEAdd / std::transform plus, 40,000", "SAMPLEAdd40000", "TransformAdd40000", "floor 1");
+        ratio(r, "SAMPLEShiftLeft / std::transform shift, 40,000", "SAMPLEShiftLeft40000",
+              "TransformShift40000", "floor 1");
+        ratio(r, "SAMPLEShiftRight / std::transform shift, 40,000", "SAMPLEShiftRight40000",
+              "TransformShift40000", "floor 1");
+        ratio(r, "SAMPLEAdd / memcpy 40,000", "SAMPLEAdd40000", "Memcpy40000", "");
+        ratio(r, "music change / memcpy 40,000", "MUSICChange", "Memcpy40000",
+              "it zeroes, blends and stores the loop: about 3");
+        ratio(r, "in-place sequence / music change", "MUSICChangeInPlaceSequence", "MUSICChange",
+              "speed-up");
+        absolute(r, "music change (one MUSICStep that rewrites)", "MUSICChange", "every 300 frames");
+        absolute(r, "music step between changes", "MUSICQuietStep", "every frame");
+        absolute(r, "memcpy 40,000 values", "Memcpy40000", "floor");
+    });
 }

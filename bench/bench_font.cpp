@@ -5,16 +5,14 @@
 #include <SDL/SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
-#include <string>
 #include <vector>
 
 #include "demo/data.h"
 #include "gfx/bfont.h"
 #include "gfx/font.h"
+#include "ratio.h"
 
 namespace {
 
@@ -163,72 +161,26 @@ void BFONTDrawMapScreen(benchmark::State &state)
 }
 BENCHMARK(BFONTDrawMapScreen);
 
-// Keeps the median (or, without repetitions, the mean) real time of every benchmark in
-// nanoseconds, for the ratios printed after the runs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            const std::string name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !medians.count(name)))
-                ns[name] = run.GetAdjustedRealTime() * scale(run.time_unit);
-            if (median) medians[name] = true;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    std::map<std::string, bool> medians;
-
-    static double scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        default: return 1;
-        }
-    }
-};
-
-void ratio(const RatioReporter &r, const char *what, const char *a, const char *b, const char *target)
-{
-    const auto x = r.ns.find(a), y = r.ns.find(b);
-    if (x == r.ns.end() || y == r.ns.end() || y->second <= 0) return;
-    std::printf("  %-44s %7.2f   (%s)\n", what, x->second / y->second, target);
-}
-
 }  // namespace
 
-// Without arguments: 15 interleaved repetitions, medians compared.
+// Without arguments: 15 interleaved repetitions rather than the usual 9.
 int main(int argc, char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=15";
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    if (argc == 1) args.insert(args.end(), {repetitions.data(), interleave.data(), aggregates.data()});
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\nRatios (medians of this run):\n");
-    ratio(reporter, "FONTDrawMap / memcpy 256 KiB", "FONTDrawMapScreen", "Memcpy256K", "at most 5");
-    ratio(reporter, "SDL colour-keyed glyphs / FONTDrawMap", "SDLBlitColourKeyGlyphs",
-          "FONTDrawMapScreen", "at least 10");
-    ratio(reporter, "FONTDrawMap clipped left-bottom / unclipped", "FONTDrawMapClipped",
-          "FONTDrawMapScreen", "at most 1.3");
-    ratio(reporter, "FONTDrawMap clipped right-top / unclipped", "FONTDrawMapClippedRightTop",
-          "FONTDrawMapScreen", "at most 1.3");
-    ratio(reporter, "glyph by glyph / FONTDrawMap", "FONTDrawGlyphEachCell", "FONTDrawMapScreen",
-          "speed-up of the map walk");
-    ratio(reporter, "BFONTDrawMap / memcpy 256 KiB", "BFONTDrawMapScreen", "Memcpy256K", "a quarter of the bytes");
-    return 0;
+    return kovabench::runWithRatios(
+        argc, argv,
+        [](const kovabench::RatioReporter &r) {
+            using kovabench::ratio;
+            ratio(r, "FONTDrawMap / memcpy 256 KiB", "FONTDrawMapScreen", "Memcpy256K", "at most 5");
+            ratio(r, "SDL colour-keyed glyphs / FONTDrawMap", "SDLBlitColourKeyGlyphs", "FONTDrawMapScreen",
+                  "at least 10");
+            ratio(r, "FONTDrawMap clipped left-bottom / unclipped", "FONTDrawMapClipped", "FONTDrawMapScreen",
+                  "at most 1.3");
+            ratio(r, "FONTDrawMap clipped right-top / unclipped", "FONTDrawMapClippedRightTop",
+                  "FONTDrawMapScreen", "at most 1.3");
+            ratio(r, "glyph by glyph / FONTDrawMap", "FONTDrawGlyphEachCell", "FONTDrawMapScreen",
+                  "speed-up of the map walk");
+            ratio(r, "BFONTDrawMap / memcpy 256 KiB", "BFONTDrawMapScreen", "Memcpy256K",
+                  "a quarter of the bytes");
+        },
+        15);
 }

@@ -1,27 +1,25 @@
 // The effects against their floors: a 256 x 256 plasma step and render beside a memset and a
 // memcpy of its 64 KiB, and the colour bars over a 256 x 256 image beside a fill of its 256 KiB.
-// Prints the ratios of the medians measured in this run.
+// Prints the ratios of the median CPU times measured in this run.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
-#include <string>
 #include <vector>
 
 #include "core/sintab.h"
 #include "fx/bplasma.h"
 #include "fx/raster.h"
 #include "gfx/img.h"
+#include "ratio.h"
 
 namespace {
 
 constexpr size_t kPlasmaBytes = 256 * 256;
 constexpr size_t kImageBytes = 256 * 256 * 4;
 
-void BM_Memset64K(benchmark::State &state)
+void memsetOf(benchmark::State &state, size_t bytes)
 {
-    std::vector<uint8_t> buf(kPlasmaBytes);
+    std::vector<uint8_t> buf(bytes);
     uint8_t v = 0;
     for (auto _ : state) {
         std::memset(buf.data(), ++v, buf.size());
@@ -29,6 +27,8 @@ void BM_Memset64K(benchmark::State &state)
         benchmark::ClobberMemory();
     }
 }
+
+void BM_Memset64K(benchmark::State &state) { memsetOf(state, kPlasmaBytes); }
 BENCHMARK(BM_Memset64K);
 
 void BM_Memcpy64K(benchmark::State &state)
@@ -82,16 +82,7 @@ void BM_PlasmaPlainLoop(benchmark::State &state)
 }
 BENCHMARK(BM_PlasmaPlainLoop);
 
-void BM_Memset256K(benchmark::State &state)
-{
-    std::vector<uint8_t> buf(kImageBytes);
-    uint8_t v = 0;
-    for (auto _ : state) {
-        std::memset(buf.data(), ++v, buf.size());
-        benchmark::DoNotOptimize(buf.data());
-        benchmark::ClobberMemory();
-    }
-}
+void BM_Memset256K(benchmark::State &state) { memsetOf(state, kImageBytes); }
 BENCHMARK(BM_Memset256K);
 
 RASTER *rainbowBars()
@@ -109,91 +100,60 @@ IMG *screenImage()
     return img;
 }
 
-void BM_RasterDrawAdvance(benchmark::State &state)
+// Runs draw(bars, image) and advances the bars once per iteration over a 256 x 256 image.
+template <typename Draw>
+void overBars(benchmark::State &state, Draw draw)
 {
     RASTER *bars = rainbowBars();
     IMG *img = screenImage();
     for (auto _ : state) {
-        RASTERDraw(bars, img);
+        draw(bars, img);
         RASTERAdvance(bars);
         benchmark::DoNotOptimize(img->pixels);
         benchmark::ClobberMemory();
     }
     RASTERFree(&bars);
     IMGFree(&img);
+}
+
+void BM_RasterDrawAdvance(benchmark::State &state)
+{
+    overBars(state, [](RASTER *bars, IMG *img) { RASTERDraw(bars, img); });
 }
 BENCHMARK(BM_RasterDrawAdvance);
 
 // The rows written through the image's pixel accessor, as a user of the image module would.
 void BM_RasterPutPixelLoop(benchmark::State &state)
 {
-    RASTER *bars = rainbowBars();
-    IMG *img = screenImage();
-    for (auto _ : state) {
+    overBars(state, [](RASTER *bars, IMG *img) {
         const int32_t p = bars->phase >> 16;
         for (int32_t y = 0; y < 256; ++y) {
             const uint32_t colour = bars->table[(p + y) % bars->count];
             for (int32_t x = 0; x < 256; ++x) IMGPutPixel(img, x, y, colour);
         }
-        RASTERAdvance(bars);
-        benchmark::DoNotOptimize(img->pixels);
-        benchmark::ClobberMemory();
-    }
-    RASTERFree(&bars);
-    IMGFree(&img);
+    });
 }
 BENCHMARK(BM_RasterPutPixelLoop);
 
 void BM_RasterDrawBlended(benchmark::State &state)
 {
-    RASTER *bars = rainbowBars();
-    IMG *img = screenImage();
-    for (auto _ : state) {
-        RASTERDrawBlended(bars, img, 96);
-        RASTERAdvance(bars);
-        benchmark::DoNotOptimize(img->pixels);
-        benchmark::ClobberMemory();
-    }
-    RASTERFree(&bars);
-    IMGFree(&img);
+    overBars(state, [](RASTER *bars, IMG *img) { RASTERDrawBlended(bars, img, 96); });
 }
 BENCHMARK(BM_RasterDrawBlended);
-
-// Keeps the median (or the only) real time of every benchmark for the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "median") continue;
-            ns[run.run_name.function_name] = run.GetAdjustedRealTime();
-        }
-    }
-};
-
-void ratio(const RatioReporter &r, const char *a, const char *b)
-{
-    const auto x = r.ns.find(a), y = r.ns.find(b);
-    if (x == r.ns.end() || y == r.ns.end() || y->second <= 0) return;
-    std::printf("%-24s / %-22s = %6.2f\n", a, b, x->second / y->second);
-}
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nratios (times in this run):\n");
-    ratio(reporter, "BM_PlasmaStepDraw", "BM_Memset64K");
-    ratio(reporter, "BM_PlasmaStepDraw", "BM_Memcpy64K");
-    ratio(reporter, "BM_PlasmaPlainLoop", "BM_PlasmaStepDraw");
-    ratio(reporter, "BM_RasterDrawAdvance", "BM_Memset256K");
-    ratio(reporter, "BM_RasterPutPixelLoop", "BM_RasterDrawAdvance");
-    ratio(reporter, "BM_RasterDrawBlended", "BM_Memset256K");
-    benchmark::Shutdown();
-    return 0;
+    return kovabench::runWithRatios(argc, argv, [](const kovabench::RatioReporter &r) {
+        using kovabench::ratio;
+        ratio(r, "BM_PlasmaStepDraw / BM_Memset64K", "BM_PlasmaStepDraw", "BM_Memset64K", "");
+        ratio(r, "BM_PlasmaStepDraw / BM_Memcpy64K", "BM_PlasmaStepDraw", "BM_Memcpy64K", "");
+        ratio(r, "BM_PlasmaPlainLoop / BM_PlasmaStepDraw", "BM_PlasmaPlainLoop", "BM_PlasmaStepDraw", "speed-up");
+        ratio(r, "BM_RasterDrawAdvance / BM_Memset256K", "BM_RasterDrawAdvance", "BM_Memset256K", "");
+        ratio(r, "BM_RasterPutPixelLoop / BM_RasterDrawAdvance", "BM_RasterPutPixelLoop",
+              "BM_RasterDrawAdvance", "speed-up");
+        ratio(r, "BM_RasterDrawBlended / BM_Memset256K", "BM_RasterDrawBlended", "BM_Memset256K", "");
+        kovabench::absolute(r, "plasma step and draw, 256 x 256", "BM_PlasmaStepDraw", "target <= 5 us");
+    });
 }

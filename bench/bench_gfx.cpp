@@ -5,15 +5,12 @@
 #include <SDL/SDL_rotozoom.h>
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
+#include "ratio.h"
 
 namespace {
 
@@ -226,87 +223,31 @@ void BYTEMAPLookupPlasma(benchmark::State &state)
 }
 BENCHMARK(BYTEMAPLookupPlasma);
 
-// Keeps the median (or, without repetitions, the mean) real time of every benchmark in
-// nanoseconds, for the ratios printed after the runs.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> ns;
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        for (const Run &run : runs) {
-            const std::string name = run.run_name.function_name;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (median || (run.run_type == Run::RT_Iteration && !ns.count(name + "#median")))
-                ns[name] = run.GetAdjustedCPUTime() * scale(run.time_unit);
-            if (median) ns[name + "#median"] = 1;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-private:
-    static double scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kSecond: return 1e9;
-        case benchmark::kMillisecond: return 1e6;
-        case benchmark::kMicrosecond: return 1e3;
-        default: return 1;
-        }
-    }
-};
-
-void ratio(const RatioReporter &r, const char *what, const char *a, const char *b,
-           const char *target)
-{
-    const auto x = r.ns.find(a), y = r.ns.find(b);
-    if (x == r.ns.end() || y == r.ns.end() || y->second <= 0) return;
-    std::printf("  %-44s %7.2f   (%s)\n", what, x->second / y->second, target);
-}
-
-void absolute(const RatioReporter &r, const char *what, const char *a, double per,
-              const char *target)
-{
-    const auto x = r.ns.find(a);
-    if (x == r.ns.end()) return;
-    std::printf("  %-44s %7.2f us (%s)\n", what, x->second / per / 1000.0, target);
-}
-
 }  // namespace
 
-// Without arguments: 9 interleaved repetitions, medians compared.
 int main(int argc, char **argv)
 {
-    std::vector<char *> args(argv, argv + argc);
-    std::string repetitions = "--benchmark_repetitions=9";
-    std::string interleave = "--benchmark_enable_random_interleaving=true";
-    std::string aggregates = "--benchmark_report_aggregates_only=true";
-    if (argc == 1) args.insert(args.end(), {repetitions.data(), interleave.data(), aggregates.data()});
-    int count = int(args.size());
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    std::printf("\nRatios (medians of this run):\n");
-    ratio(reporter, "keyed screen copy / memcpy 256 KiB", "IMGBlitKeyedScreen", "Memcpy256K", "target <= 4");
-    ratio(reporter, "keyed screen copy / memcpy by 1 KiB rows", "IMGBlitKeyedScreen", "Memcpy256KByRows",
-          "target <= 4");
-    ratio(reporter, "SDL colour-key blit / keyed screen copy", "SDLBlitColourKeyScreen",
-          "IMGBlitKeyedScreen", "speed-up");
-    ratio(reporter, "opaque screen copy / memcpy 256 KiB", "IMGBlitScreen", "Memcpy256K", "target <= 1.2");
-    ratio(reporter, "opaque screen copy / memcpy by 1 KiB rows", "IMGBlitScreen", "Memcpy256KByRows",
-          "target <= 1.2");
-    ratio(reporter, "opaque copy, unpacked rows / memcpy 256 KiB", "IMGBlitScreenRows", "Memcpy256K", "target <= 1.2");
-    ratio(reporter, "screen fill / memset 256 KiB", "IMGFillBoxScreen", "Memset256K", "target <= 1.2");
-    ratio(reporter, "screen mask (IMGAnd) / memcpy by 1 KiB rows", "IMGAndScreen", "Memcpy256KByRows", "");
-    ratio(reporter, "zoomSurface / IMGScale 32 -> 256", "ZoomSurfaceTile", "IMGScaleTile", "target >= 12");
-    absolute(reporter, "64 KiB keyed byte-map blit", "BYTEMAPBlitKeyedPlasma", 1, "target <= 3 us");
-    absolute(reporter, "64 KiB byte-map AND", "BYTEMAPAndPlasma", 1, "target <= 3 us");
-    absolute(reporter, "64 KiB byte-map replace (remap)", "BYTEMAPReplacePlasma", 2, "target <= 3 us");
-    absolute(reporter, "64 KiB byte-map add", "BYTEMAPAddPlasma", 1, "target <= 3 us");
-    absolute(reporter, "64 KiB byte-map table lookup", "BYTEMAPLookupPlasma", 1, "");
-    absolute(reporter, "memcpy 64 KiB", "Memcpy64K", 1, "floor");
-    return 0;
+    return kovabench::runWithRatios(argc, argv, [](const kovabench::RatioReporter &r) {
+        using kovabench::absolute;
+        using kovabench::ratio;
+        ratio(r, "keyed screen copy / memcpy 256 KiB", "IMGBlitKeyedScreen", "Memcpy256K", "target <= 4");
+        ratio(r, "keyed screen copy / memcpy by 1 KiB rows", "IMGBlitKeyedScreen", "Memcpy256KByRows",
+              "target <= 4");
+        ratio(r, "SDL colour-key blit / keyed screen copy", "SDLBlitColourKeyScreen", "IMGBlitKeyedScreen",
+              "speed-up");
+        ratio(r, "opaque screen copy / memcpy 256 KiB", "IMGBlitScreen", "Memcpy256K", "target <= 1.2");
+        ratio(r, "opaque screen copy / memcpy by 1 KiB rows", "IMGBlitScreen", "Memcpy256KByRows",
+              "target <= 1.2");
+        ratio(r, "opaque copy, unpacked rows / memcpy 256 KiB", "IMGBlitScreenRows", "Memcpy256K",
+              "target <= 1.2");
+        ratio(r, "screen fill / memset 256 KiB", "IMGFillBoxScreen", "Memset256K", "target <= 1.2");
+        ratio(r, "screen mask (IMGAnd) / memcpy by 1 KiB rows", "IMGAndScreen", "Memcpy256KByRows", "");
+        ratio(r, "zoomSurface / IMGScale 32 -> 256", "ZoomSurfaceTile", "IMGScaleTile", "target >= 12");
+        absolute(r, "64 KiB keyed byte-map blit", "BYTEMAPBlitKeyedPlasma", "target <= 3 us");
+        absolute(r, "64 KiB byte-map AND", "BYTEMAPAndPlasma", "target <= 3 us");
+        absolute(r, "64 KiB byte-map replace (remap)", "BYTEMAPReplacePlasma", "target <= 3 us", 2);
+        absolute(r, "64 KiB byte-map add", "BYTEMAPAddPlasma", "target <= 3 us");
+        absolute(r, "64 KiB byte-map table lookup", "BYTEMAPLookupPlasma", "");
+        absolute(r, "memcpy 64 KiB", "Memcpy64K", "floor");
+    });
 }

@@ -1,6 +1,6 @@
 // The sound output's callback: one device buffer (4,096 values) filled from a queue of
 // references to the 40,000-value loop, beside the floor it cannot beat (narrowing 4,096 values
-// to 16 bits in a plain loop) and a memcpy of the 8,192 bytes.
+// to 16 bits in a plain loop) and a memcpy of the 8,192 bytes. Ratios are printed at the end.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -8,6 +8,7 @@
 
 #include "audio/sample.h"
 #include "platform/sdlsnd.h"
+#include "ratio.h"
 
 namespace {
 
@@ -69,4 +70,11 @@ BENCHMARK(BM_Memcpy);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    return kovabench::runWithRatios(argc, argv, [](const kovabench::RatioReporter &r) {
+        kovabench::ratio(r, "callback / narrowing loop, 4,096 values", "BM_Callback", "BM_NarrowFloor", "floor 1");
+        kovabench::ratio(r, "callback / memcpy 8 KiB", "BM_Callback", "BM_Memcpy", "");
+        kovabench::absolute(r, "callback, 4,096 values", "BM_Callback", "well under 930 us, 1% of 93 ms");
+    });
+}
