@@ -5,7 +5,7 @@ on every frame, the read-out only after 'f', sound of exactly one period per fra
 of the moment, the loop's 40,000-value period through the whole run (the fade included), and
 a refusal to overwrite an earlier recording.
 
-Usage: test_record.py KOVA_RECORD"""
+Usage: e2e_record.py KOVA_RECORD"""
 import filecmp
 import os
 import shutil
