@@ -8,58 +8,22 @@
 #include <random>
 #include <string>
 
-#include <unistd.h>
-
 #include "gfx/bytemap.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
 using namespace std::string_literals;
 
-// Owns a map for the length of a test.
-struct Map {
-    BYTEMAP *p;
-    explicit Map(BYTEMAP *map) : p(map) {}
-    ~Map()
-    {
-        if (p) BYTEMAPFree(&p);
-    }
-    BYTEMAP *operator->() const { return p; }
-    operator BYTEMAP *() const { return p; }
-};
+using Map = support::Owned<BYTEMAP, BYTEMAPFree>;  // owns a record for the length of a test
+using support::Text;
+using support::readFile;
+using support::writeFile;
 
-struct Text {
-    char *p;
-    explicit Text(char *text) : p(text) {}
-    ~Text() { std::free(p); }
-    std::string str() const { return p ? std::string(p) : "<null>"; }
-};
+std::string tempPath(const char *name) { return support::tempPath("kova_bytemap", name); }
 
 BYTEMAP *fromPNM(const std::string &data) { return BYTEMAPFromPNM(data.data(), data.size()); }
-
-std::string tempPath(const char *name)
-{
-    return testing::TempDir() + "kova_bytemap_" + std::to_string(::getpid()) + "_" + name;
-}
-
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string readFile(const std::string &path)
-{
-    std::string bytes;
-    if (FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes += char(c);
-        std::fclose(f);
-    }
-    return bytes;
-}
 
 BYTEMAP *loadPNM(const std::string &bytes)
 {

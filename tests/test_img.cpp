@@ -8,58 +8,22 @@
 #include <random>
 #include <string>
 
-#include <unistd.h>
-
 #include "gfx/img.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
 using namespace std::string_literals;
 
-// Owns an image for the length of a test.
-struct Image {
-    IMG *p;
-    explicit Image(IMG *image) : p(image) {}
-    ~Image()
-    {
-        if (p) IMGFree(&p);
-    }
-    IMG *operator->() const { return p; }
-    operator IMG *() const { return p; }
-};
+using Image = support::Owned<IMG, IMGFree>;  // owns a record for the length of a test
+using support::Text;
+using support::readFile;
+using support::writeFile;
 
-struct Text {
-    char *p;
-    explicit Text(char *text) : p(text) {}
-    ~Text() { std::free(p); }
-    std::string str() const { return p ? std::string(p) : "<null>"; }
-};
+std::string tempPath(const char *name) { return support::tempPath("kova_img", name); }
 
 IMG *fromPNM(const std::string &data) { return IMGFromPNM(data.data(), data.size()); }
-
-std::string tempPath(const char *name)
-{
-    return testing::TempDir() + "kova_img_" + std::to_string(::getpid()) + "_" + name;
-}
-
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-std::string readFile(const std::string &path)
-{
-    std::string bytes;
-    if (FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes += char(c);
-        std::fclose(f);
-    }
-    return bytes;
-}
 
 IMG *loadPNM(const std::string &bytes)
 {

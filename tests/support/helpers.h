@@ -1,0 +1,75 @@
+// Small pieces the unit tests share: owners that free a module's record or a malloc'd text when
+// the test is done with it, and the temporary files the readers and writers are tried on.
+//   Owned<IMG, IMGFree> image(IMGNew());       frees with IMGFree(&p) unless p is null
+//   std::unique_ptr<IMG, Freeing<IMG, IMGFree>>  the same as a deleter, where a test moves it
+//   Text text(IMGToASCII(image)); text.str()    a malloc'd text, "<null>" when there is none
+//   tempPath("kova_img", "load.pnm")            <gtest temp dir>kova_img_<pid>_load.pnm
+//   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+namespace support {
+
+// Owns a record for the length of a test; `p` stays reachable so a test can free it itself.
+template <typename T, void (*Free)(T **)>
+struct Owned {
+    T *p;
+    explicit Owned(T *record) : p(record) {}
+    ~Owned()
+    {
+        if (p) Free(&p);
+    }
+    Owned(const Owned &) = delete;
+    Owned &operator=(const Owned &) = delete;
+    T *operator->() const { return p; }
+    operator T *() const { return p; }
+};
+
+// The deleter form of Owned, for std::unique_ptr.
+template <typename T, void (*Free)(T **)>
+struct Freeing {
+    void operator()(T *record) const { Free(&record); }
+};
+
+// Owns a text the code under test allocated with malloc.
+struct Text {
+    char *p;
+    explicit Text(char *text) : p(text) {}
+    ~Text() { std::free(p); }
+    Text(const Text &) = delete;
+    Text &operator=(const Text &) = delete;
+    std::string str() const { return p ? std::string(p) : "<null>"; }
+};
+
+// A path in the test's temporary directory, apart for each program and each running process.
+inline std::string tempPath(const char *prefix, const char *name)
+{
+    return testing::TempDir() + prefix + "_" + std::to_string(::getpid()) + "_" + name;
+}
+
+inline void writeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f);
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+inline std::string readFile(const std::string &path)
+{
+    std::string bytes;
+    if (FILE *f = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;) bytes += char(c);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+}  // namespace support
