@@ -15,13 +15,11 @@
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
-struct Free {
-    void operator()(BYTEMAP *map) const { BYTEMAPFree(&map); }
-};
-using Map = std::unique_ptr<BYTEMAP, Free>;
+using Map = std::unique_ptr<BYTEMAP, support::Freeing<BYTEMAP, BYTEMAPFree>>;
 
 // A w x h map whose cells follow `seed`; about one in four is 0.
 Map makeMap(int32_t w, int32_t h, uint32_t seed = 1)

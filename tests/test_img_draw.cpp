@@ -13,13 +13,11 @@
 #include "core/sintab.h"
 #include "gfx/img.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
-struct Free {
-    void operator()(IMG *image) const { IMGFree(&image); }
-};
-using Image = std::unique_ptr<IMG, Free>;
+using Image = std::unique_ptr<IMG, support::Freeing<IMG, IMGFree>>;
 
 // A w x h image whose pixels follow `seed`; about one in four is black, so the keyed paths
 // have something to skip.
