@@ -17,30 +17,12 @@
 #include "demo/data.h"
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
+#include "support/helpers.h"
 
 namespace {
 
-struct Image {
-    IMG *p;
-    explicit Image(IMG *image) : p(image) {}
-    ~Image()
-    {
-        if (p) IMGFree(&p);
-    }
-    Image(const Image &) = delete;
-    Image &operator=(const Image &) = delete;
-};
-
-struct Map {
-    BYTEMAP *p;
-    explicit Map(BYTEMAP *map) : p(map) {}
-    ~Map()
-    {
-        if (p) BYTEMAPFree(&p);
-    }
-    Map(const Map &) = delete;
-    Map &operator=(const Map &) = delete;
-};
+using Image = support::Owned<IMG, IMGFree>;
+using Map = support::Owned<BYTEMAP, BYTEMAPFree>;
 
 // The pixels of glyph `code` of an 8 x 8 or 32 x 32 sheet, row by row.
 std::vector<uint32_t> glyph(const IMG *sheet, int32_t code, int32_t cell)
@@ -87,18 +69,7 @@ std::string sourceDir()
     return cut == std::string::npos ? "." : self.substr(0, cut);
 }
 
-std::string slurp(const std::string &name)
-{
-    std::string path = sourceDir() + "/assets/" + name;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) return {};
-    std::string bytes;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    std::fclose(f);
-    return bytes;
-}
+std::string slurp(const std::string &name) { return support::readFile(sourceDir() + "/assets/" + name); }
 
 // The figures by which the kit's sounds are told apart.
 struct Figures {
