@@ -4,15 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "fx/raster.h"
 #include "gfx/img.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
@@ -47,27 +45,7 @@ IMG *image(int32_t w, int32_t h)
     return img;
 }
 
-// A fresh path in the temporary directory, removed when the holder goes.
-struct TempFile {
-    std::string path;
-    explicit TempFile(const char *tag)
-    {
-        static int n = 0;
-        path = (std::filesystem::temp_directory_path() /
-                ("raster-" + std::to_string(getpid()) + "-" + std::to_string(n++) + "-" + tag))
-                   .string();
-    }
-    ~TempFile() { std::remove(path.c_str()); }
-    void write(const std::string &bytes) const
-    {
-        std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    std::string read() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-};
+using support::TempFile;
 
 std::string le32(uint32_t v)
 {
@@ -382,7 +360,7 @@ TEST(Raster, SaveAndLoadRoundTripTheColourTable)
     ASSERT_NE(r, nullptr);
     r->table[5] = 0xFF000001;  // every bit of a colour survives
     r->phase = 9 << 16;
-    TempFile file("rainbow");
+    TempFile file("kova_raster", "rainbow");
     file.write("old contents that must go");
     EXPECT_EQ(RASTERSave(r, file.path.c_str()), 1);
 
@@ -422,7 +400,7 @@ TEST(Raster, SaveAndLoadRoundTripTheColourTable)
 
 TEST(Raster, LoadRefusesFilesThatAreNotColourTables)
 {
-    TempFile file("bad");
+    TempFile file("kova_raster", "bad");
     const std::string three = le32(3) + le32(1) + le32(2) + le32(3);
     const std::string bad[] = {
         "",                                  // empty
@@ -458,7 +436,7 @@ TEST(Raster, LoadRefusesFilesThatAreNotColourTables)
 
 TEST(Raster, SaveRefusesWhatItCannotWriteAndLeavesTheFile)
 {
-    TempFile file("keep");
+    TempFile file("kova_raster", "keep");
     file.write("keep me");
     RASTER *empty = RASTERNew();
     ASSERT_NE(empty, nullptr);

@@ -4,32 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
-
-#include <unistd.h>
 
 #include "core/text.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
-// A fresh path in the test's temporary directory, removed again at the end of the test.
-struct TempPath {
-    std::string path;
-    explicit TempPath(const char *name)
-        : path((std::filesystem::temp_directory_path() /
-                (std::string("kova_text_") + std::to_string(::getpid()) + "_" + name)).string())
-    {
-        std::remove(path.c_str());
-    }
-    ~TempPath() { std::remove(path.c_str()); }
-};
-
-void writeBytes(const std::string &path, const std::string &bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using support::TempFile;
+using support::writeFile;
 
 }  // namespace
 
@@ -72,7 +56,7 @@ TEST(Text, NoOperationReports)
 
 TEST(Text, FilesRoundTrip)
 {
-    TempPath file("roundtrip");
+    TempFile file("kova_text", "roundtrip");
     const std::string bytes = std::string("line one\nline two\n\x01\x7f\x80\xff", 22);
     ASSERT_EQ(TEXTWrite(bytes.c_str(), file.path.c_str()), 0);
     EXPECT_EQ(TEXTFileSize(file.path.c_str()), 22);
@@ -86,7 +70,7 @@ TEST(Text, FilesRoundTrip)
     EXPECT_EQ(TEXTFileSize(file.path.c_str()), 2);
 
     // A file holding a zero byte is read whole; the text ends at the zero, the buffer does not.
-    writeBytes(file.path, std::string("a\0b", 3));
+    writeFile(file.path, std::string("a\0b", 3));
     read = TEXTRead(file.path.c_str());
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(std::string(read, 4), std::string("a\0b\0", 4));
@@ -95,15 +79,15 @@ TEST(Text, FilesRoundTrip)
 
 TEST(Text, EmptyAndMissingFiles)
 {
-    TempPath empty("empty");
-    writeBytes(empty.path, "");
+    TempFile empty("kova_text", "empty");
+    writeFile(empty.path, "");
     EXPECT_EQ(TEXTFileSize(empty.path.c_str()), 0);
     char *read = TEXTRead(empty.path.c_str());
     ASSERT_NE(read, nullptr);
     EXPECT_EQ(read[0], 0) << "a one-byte buffer holding 0";
     std::free(read);
 
-    TempPath missing("missing");
+    TempFile missing("kova_text", "missing");
     EXPECT_EQ(TEXTFileSize(missing.path.c_str()), 0);
     EXPECT_EQ(TEXTRead(missing.path.c_str()), nullptr);
     EXPECT_EQ(TEXTFileSize(nullptr), 0);

@@ -5,6 +5,7 @@
 //   Text text(IMGToASCII(image)); text.str()    a malloc'd text, "<null>" when there is none
 //   tempPath("kova_img", "load.pnm")            <gtest temp dir>kova_img_<pid>_load.pnm
 //   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
+//   TempFile file("kova_text", "roundtrip")     such a path, gone before and after the test
 #pragma once
 
 #include <gtest/gtest.h>
@@ -71,5 +72,19 @@ inline std::string readFile(const std::string &path)
     }
     return bytes;
 }
+
+// A temporary path that holds no file when the test starts and none when it ends.
+struct TempFile {
+    std::string path;
+    TempFile(const char *prefix, const char *name) : path(tempPath(prefix, name))
+    {
+        std::remove(path.c_str());
+    }
+    ~TempFile() { std::remove(path.c_str()); }
+    TempFile(const TempFile &) = delete;
+    TempFile &operator=(const TempFile &) = delete;
+    void write(const std::string &bytes) const { writeFile(path, bytes); }
+    std::string read() const { return readFile(path); }
+};
 
 }  // namespace support
