@@ -18,6 +18,7 @@
 #include "audio/music.h"
 #include "platform/sdlsnd.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
@@ -80,17 +81,7 @@ bool untouchedFrom(const Bytes &stream, size_t byte)
     return true;
 }
 
-std::string slurp(const char *path)
-{
-    std::string out;
-    if (std::FILE *f = std::fopen(path, "rb")) {
-        char chunk[65536];
-        size_t n;
-        while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) out.append(chunk, n);
-        std::fclose(f);
-    }
-    return out;
-}
+std::string slurp(const char *path) { return support::readFile(path); }
 
 }  // namespace
 

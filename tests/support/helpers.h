@@ -67,7 +67,8 @@ inline std::string readFile(const std::string &path)
 {
     std::string bytes;
     if (FILE *f = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(f)) != EOF;) bytes += char(c);
+        char chunk[65536];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) bytes.append(chunk, n);
         std::fclose(f);
     }
     return bytes;
