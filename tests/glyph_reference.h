@@ -12,20 +12,14 @@
 
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
+#include "support/helpers.h"
 
 namespace reference {
 
-inline uint32_t *cells(const IMG *image) { return image->pixels; }
-inline uint8_t *cells(const BYTEMAP *map) { return map->data; }
+using support::cells;
+using support::contents;
 inline uint32_t at(const IMG *image, int32_t x, int32_t y) { return IMGGetPixel(image, x, y); }
 inline uint32_t at(const BYTEMAP *map, int32_t x, int32_t y) { return BYTEMAPGetPixel(map, x, y); }
-
-template <class Surface>
-auto contents(const Surface *s)
-{
-    using Pixel = std::remove_pointer_t<decltype(cells(s))>;
-    return std::vector<Pixel>(cells(s), cells(s) + s->width * s->height);
-}
 
 // Where the glyph of `code` starts in the font's sheet.
 template <class Font>

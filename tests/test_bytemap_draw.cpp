@@ -43,25 +43,11 @@ std::vector<std::string> picture(const BYTEMAP *map)
     return rows;
 }
 
-std::vector<uint8_t> cellsOf(const BYTEMAP *map)
-{
-    return {map->data, map->data + map->width * map->height};
-}
+std::vector<uint8_t> cellsOf(const BYTEMAP *map) { return support::contents(map); }
 
 using Rule = std::function<uint8_t(uint8_t d, uint8_t s)>;
 
-void referenceBlit(const BYTEMAP *s, BYTEMAP *d, int64_t sx, int64_t sy, int64_t dx, int64_t dy,
-                   int64_t w, int64_t h, const Rule &rule)
-{
-    for (int64_t y = 0; y < d->height; ++y)
-        for (int64_t x = 0; x < d->width; ++x) {
-            const int64_t i = x - dx, j = y - dy, u = sx + i, v = sy + j;
-            if (i < 0 || i >= w || j < 0 || j >= h) continue;
-            if (u < 0 || u >= s->width || v < 0 || v >= s->height) continue;
-            uint8_t &c = d->data[x + y * d->width];
-            c = rule(c, s->data[u + v * s->width]);
-        }
-}
+using support::referenceBlit;
 
 const int32_t corners[] = {INT_MIN, INT_MIN + 1, -40, -9, -8, -3, -2, -1, 0, 1, 2,
                            5, 6, 7, 8, 9, 40, INT_MAX - 8, INT_MAX - 1, INT_MAX};

@@ -31,27 +31,11 @@ Image makeImage(int32_t w, int32_t h, uint32_t seed = 1)
     return image;
 }
 
-std::vector<uint32_t> pixelsOf(const IMG *image)
-{
-    return {image->pixels, image->pixels + image->width * image->height};
-}
+std::vector<uint32_t> pixelsOf(const IMG *image) { return support::contents(image); }
 
 using Rule = std::function<uint32_t(uint32_t d, uint32_t s)>;
 
-// The obvious meaning of a clipped block copy: every destination pixel whose block position
-// maps to a source pixel inside the source is combined with it.
-void referenceBlit(const IMG *s, IMG *d, int64_t sx, int64_t sy, int64_t dx, int64_t dy,
-                   int64_t w, int64_t h, const Rule &rule)
-{
-    for (int64_t y = 0; y < d->height; ++y)
-        for (int64_t x = 0; x < d->width; ++x) {
-            const int64_t i = x - dx, j = y - dy, u = sx + i, v = sy + j;
-            if (i < 0 || i >= w || j < 0 || j >= h) continue;
-            if (u < 0 || u >= s->width || v < 0 || v >= s->height) continue;
-            uint32_t &p = d->pixels[x + y * d->width];
-            p = rule(p, s->pixels[u + v * s->width]);
-        }
-}
+using support::referenceBlit;
 
 using Blit = void (*)(const IMG *, IMG *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
 

@@ -6,15 +6,23 @@
 //   tempPath("kova_img", "load.pnm")            <gtest temp dir>kova_img_<pid>_load.pnm
 //   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
 //   TempFile file("kova_text", "roundtrip")     such a path, gone before and after the test
+//   cells(surface), contents(surface)           an image's pixels or a map's cells, and a copy
+//   referenceBlit(s, d, sx, sy, dx, dy, w, h, rule)  the slow, obvious clipped block copy
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include <unistd.h>
+
+#include "gfx/bytemap.h"
+#include "gfx/img.h"
 
 namespace support {
 
@@ -87,5 +95,32 @@ struct TempFile {
     void write(const std::string &bytes) const { writeFile(path, bytes); }
     std::string read() const { return readFile(path); }
 };
+
+// Either surface, cell by cell.
+inline uint32_t *cells(const IMG *image) { return image->pixels; }
+inline uint8_t *cells(const BYTEMAP *map) { return map->data; }
+
+template <class Surface>
+auto contents(const Surface *s)
+{
+    using Cell = std::remove_pointer_t<decltype(cells(s))>;
+    return std::vector<Cell>(cells(s), cells(s) + s->width * s->height);
+}
+
+// The obvious meaning of a clipped block copy: every destination cell whose block position
+// maps to a source cell inside the source is combined with it, d = rule(d, s).
+template <class Surface, class Rule>
+void referenceBlit(const Surface *s, Surface *d, int64_t sx, int64_t sy, int64_t dx, int64_t dy,
+                   int64_t w, int64_t h, const Rule &rule)
+{
+    for (int64_t y = 0; y < d->height; ++y)
+        for (int64_t x = 0; x < d->width; ++x) {
+            const int64_t i = x - dx, j = y - dy, u = sx + i, v = sy + j;
+            if (i < 0 || i >= w || j < 0 || j >= h) continue;
+            if (u < 0 || u >= s->width || v < 0 || v >= s->height) continue;
+            auto &c = cells(d)[x + y * d->width];
+            c = rule(c, cells(s)[u + v * s->width]);
+        }
+}
 
 }  // namespace support
