@@ -11,6 +11,7 @@
 #include "gfx/bfont.h"
 #include "glyph_reference.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
@@ -23,17 +24,11 @@ uint8_t sheetCell(int32_t x, int32_t y)
     return uint8_t((x * 31 + y * 17) % 255 + 1);
 }
 
-BYTEMAP *makeMap(int32_t w, int32_t h, uint8_t fill = 0)
-{
-    BYTEMAP *map = BYTEMAPNew();
-    BYTEMAPResize(map, w, h);
-    for (int32_t i = 0; i < w * h; ++i) map->data[i] = fill;
-    return map;
-}
+using support::newMap;
 
 BYTEMAP *makeSheet(int32_t w, int32_t h)
 {
-    BYTEMAP *sheet = makeMap(w, h);
+    BYTEMAP *sheet = newMap(w, h);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) sheet->data[y * w + x] = sheetCell(x, y);
     return sheet;
@@ -74,7 +69,7 @@ TEST(BFont, NewAndFree)
     BFONTFree(&font);
     EXPECT_EQ(font, nullptr);
 
-    BYTEMAP *target = makeMap(8, 8, 9);
+    BYTEMAP *target = newMap(8, 8, 9);
     font = makeFont(32, 32, 1024, 128, target);
     BFONTFree(&font);
     EXPECT_EQ(target->width, 8);
@@ -87,7 +82,7 @@ TEST(BFont, NewAndFree)
 
 TEST(BFont, CopyEqualAndNoTextForm)
 {
-    BYTEMAP *target = makeMap(8, 8);
+    BYTEMAP *target = newMap(8, 8);
     BFONT *font = makeFont(32, 32, 1024, 128, target);
     font->code = 'Z';
     BFONT *copy = BFONTCopy(font);
@@ -113,7 +108,7 @@ TEST(BFont, CopyEqualAndNoTextForm)
 
 TEST(BFont, BigFontGlyphs)
 {
-    BYTEMAP *target = makeMap(256, 32, 7);
+    BYTEMAP *target = newMap(256, 32, 7);
     BFONT *font = makeFont(32, 32, 1024, 128, target);
 
     // Code 65 from sheet (32, 64), code 127 from (992, 96); 128 lies below the sheet.
@@ -174,7 +169,7 @@ TEST(BFont, BigFontGlyphs)
 
 TEST(BFont, NumbersLinesAndTexts)
 {
-    BYTEMAP *target = makeMap(64, 24);
+    BYTEMAP *target = newMap(64, 24);
     BFONT *font = makeFont(8, 8, 256, 80, target);
 
     for (auto [value, digits] : std::initializer_list<std::pair<uint32_t, const char *>>{
@@ -237,9 +232,9 @@ TEST(BFont, NumbersLinesAndTexts)
 
 TEST(BFont, MapPlacementAndReferences)
 {
-    BYTEMAP *target = makeMap(256, 256);
+    BYTEMAP *target = newMap(256, 256);
     BFONT *font = makeFont(8, 8, 256, 80, target);
-    BYTEMAP *map = makeMap(32, 32);
+    BYTEMAP *map = newMap(32, 32);
     for (int32_t i = 0; i < 32 * 32; ++i) map->data[i] = uint8_t(i % 5 + 48);
     map->x = -10;
 
@@ -262,7 +257,7 @@ TEST(BFont, MapPlacementAndReferences)
     } setups[] = {{8, 8, 256, 80}, {8, 8, 50, 30}, {32, 32, 1024, 128}, {3, 5, 16, 16}};
     int n = 0;
     for (const auto &s : setups) {
-        BYTEMAP *fast = makeMap(77, 61, 3), *slow = makeMap(77, 61, 3), *plain = makeMap(77, 61, 3);
+        BYTEMAP *fast = newMap(77, 61, 3), *slow = newMap(77, 61, 3), *plain = newMap(77, 61, 3);
         BFONT *f = makeFont(s.cw, s.ch, s.sw, s.sh, fast);
         std::vector<XY> all(std::begin(places), std::end(places));
         const int32_t ex = 77 % s.cw, ey = 61 % s.ch;  // glyphs ending at, short of and past the edges
@@ -321,7 +316,7 @@ TEST(BFont, MapPlacementAndReferences)
 TEST(BFont, BigGlyphs)
 {
     // The scroller's letters magnified: a 32 x 32 glyph of 8 x 8 glyphs is 256 wide.
-    BYTEMAP *target = makeMap(300, 300);
+    BYTEMAP *target = newMap(300, 300);
     BFONT *big = makeFont(32, 32, 1024, 128, target);
     BFONT *small = makeFont(8, 8, 256, 80, nullptr);
     big->code = 'K';
@@ -333,7 +328,7 @@ TEST(BFont, BigGlyphs)
     EXPECT_EQ(big->y, 20);
     EXPECT_EQ(small->target, target);
 
-    BYTEMAP *want = makeMap(300, 300);
+    BYTEMAP *want = newMap(300, 300);
     BFONT *probe = makeFont(8, 8, 256, 80, want);
     probe->code = '#';
     int32_t sx = 0, sy = 0;

@@ -10,6 +10,7 @@
 #include "gfx/font.h"
 #include "glyph_reference.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
@@ -23,17 +24,11 @@ uint32_t sheetPixel(int32_t x, int32_t y)
     return (uint32_t(y) << 12 | uint32_t(x)) + 1;
 }
 
-IMG *makeImage(int32_t w, int32_t h, uint32_t fill = 0)
-{
-    IMG *image = IMGNew();
-    IMGResize(image, w, h);
-    for (int32_t i = 0; i < w * h; ++i) image->pixels[i] = fill;
-    return image;
-}
+using support::newImage;
 
 IMG *makeSheet(int32_t w, int32_t h)
 {
-    IMG *sheet = makeImage(w, h);
+    IMG *sheet = newImage(w, h);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) sheet->pixels[x + y * w] = sheetPixel(x, y);
     return sheet;
@@ -89,7 +84,7 @@ TEST(Font, NewAndFree)
     FONTFree(&font);
     EXPECT_EQ(font, nullptr);
 
-    IMG *target = makeImage(16, 16, 0x123456);
+    IMG *target = newImage(16, 16, 0x123456);
     font = makeFont(8, 8, 256, 80, target);
     FONTFree(&font);  // frees the sheet (the leak checker would tell), never the target
     EXPECT_EQ(font, nullptr);
@@ -103,7 +98,7 @@ TEST(Font, NewAndFree)
 
 TEST(Font, CopyEqualAndNoTextForm)
 {
-    IMG *target = makeImage(16, 16);
+    IMG *target = newImage(16, 16);
     FONT *font = makeFont(8, 8, 64, 40, target);
     font->x = 3;
     font->code = 'k';
@@ -143,7 +138,7 @@ TEST(Font, CopyEqualAndNoTextForm)
 
 TEST(Font, GlyphCellsFollowCodeOrder)
 {
-    IMG *target = makeImage(64, 16);
+    IMG *target = newImage(64, 16);
     FONT *font = makeFont(8, 8, 256, 80, target);
 
     // Code 65 comes from sheet (8, 16) and code 255 from (248, 56).
@@ -193,7 +188,7 @@ TEST(Font, GlyphCellsFollowCodeOrder)
 TEST(Font, KeyedOpaqueAndAdditiveGlyphs)
 {
     const uint32_t ground = 0x00102030;
-    IMG *target = makeImage(24, 8, ground);
+    IMG *target = newImage(24, 8, ground);
     FONT *font = makeFont(8, 8, 256, 80, target);
     int32_t sx = 0, sy = 0;
     corner(font, 'A', sx, sy);
@@ -216,7 +211,7 @@ TEST(Font, KeyedOpaqueAndAdditiveGlyphs)
 
 TEST(Font, GlyphsAreClippedAndThePenAlwaysMoves)
 {
-    IMG *target = makeImage(20, 20);
+    IMG *target = newImage(20, 20);
     FONT *font = makeFont(8, 8, 256, 80, target);
     int32_t sx = 0, sy = 0;
     corner(font, 'Q', sx, sy);
@@ -264,7 +259,7 @@ TEST(Font, GlyphsAreClippedAndThePenAlwaysMoves)
               "FONT Error.\nFONT Error.\nFONT Error.\n");
     EXPECT_EQ(font->x, 8);
     // A sheet without width has no cells to find (the cell position divides by it).
-    IMG *empty = makeImage(0, 0);
+    IMG *empty = newImage(0, 0);
     font->sheet = empty;
     EXPECT_EQ(reported(FONTError, [&] { FONTDrawGlyph(font); }), "FONT Error.\n");
     EXPECT_EQ(font->x, 8);
@@ -282,7 +277,7 @@ TEST(Font, GlyphsAreClippedAndThePenAlwaysMoves)
 
 TEST(Font, HexDigits)
 {
-    IMG *target = makeImage(64, 8);
+    IMG *target = newImage(64, 8);
     FONT *font = makeFont(8, 8, 256, 80, target);
 
     const struct {
@@ -321,7 +316,7 @@ TEST(Font, HexDigits)
 
 TEST(Font, LinesStopAtTheNewline)
 {
-    IMG *target = makeImage(256, 16);
+    IMG *target = newImage(256, 16);
     FONT *font = makeFont(8, 8, 256, 80, target);
 
     // The tag at the top-right corner ends exactly at the right edge.
@@ -352,7 +347,7 @@ TEST(Font, LinesStopAtTheNewline)
 
 TEST(Font, TextsAreOpaqueAndBreakLines)
 {
-    IMG *target = makeImage(64, 32, 0x00FFFFFF);
+    IMG *target = newImage(64, 32, 0x00FFFFFF);
     FONT *font = makeFont(8, 8, 256, 80, target);
 
     font->x = 8;
@@ -392,7 +387,7 @@ TEST(Font, TextsAreOpaqueAndBreakLines)
 
 TEST(Font, MapPlacement)
 {
-    IMG *target = makeImage(256, 256);
+    IMG *target = newImage(256, 256);
     FONT *font = makeFont(8, 8, 256, 80, target);
     BYTEMAP *map = makeMap(32, 32, -10, 0, 1);
     for (int32_t i = 0; i < 32 * 32; ++i) map->data[i] = uint8_t(i % 7 + 65);
@@ -470,9 +465,9 @@ TEST(Font, MapMatchesGlyphByGlyphAndPixelByPixel)
     };
     int checked = 0;
     for (const auto &s : setups) {
-        IMG *fast = makeImage(s.tw, s.th, 0x00ABCDEF);
-        IMG *slow = makeImage(s.tw, s.th, 0x00ABCDEF);
-        IMG *plain = makeImage(s.tw, s.th, 0x00ABCDEF);
+        IMG *fast = newImage(s.tw, s.th, 0x00ABCDEF);
+        IMG *slow = newImage(s.tw, s.th, 0x00ABCDEF);
+        IMG *plain = newImage(s.tw, s.th, 0x00ABCDEF);
         FONT *font = makeFont(s.cw, s.ch, s.sw, s.sh, fast);
         // Glyph columns and rows that end exactly at the right and bottom edges, one pixel
         // short of them, and one pixel past them.
@@ -532,7 +527,7 @@ TEST(Font, MapOverItsOwnSheetAndBadCellSizes)
     FONTFree(&slow);
 
     // Cell sizes below 1 cannot be walked: reported, nothing changes.
-    IMG *target = makeImage(32, 32);
+    IMG *target = newImage(32, 32);
     font->target = target;
     map->x = -3;
     for (auto [w, h] : std::initializer_list<XY>{{0, 8}, {8, 0}, {-8, 8}, {8, -1}}) {
@@ -557,7 +552,7 @@ TEST(Font, MapOverItsOwnSheetAndBadCellSizes)
 
 TEST(Font, BigGlyphs)
 {
-    IMG *target = makeImage(256, 128);
+    IMG *target = newImage(256, 128);
     FONT *small = makeFont(8, 8, 256, 80, nullptr);
     FONT *big = makeFont(8, 8, 64, 16, target);
     small->code = 'x';
@@ -569,7 +564,7 @@ TEST(Font, BigGlyphs)
     EXPECT_EQ(big->x, 3 + 64);
     EXPECT_EQ(big->y, 2);
     EXPECT_EQ(small->target, target);
-    IMG *want = makeImage(256, 128);
+    IMG *want = newImage(256, 128);
     FONT *probe = makeFont(8, 8, 256, 80, want);
     probe->code = 'x';
     for (int32_t i = 0; i < 8; ++i)

@@ -6,6 +6,7 @@
 //   tempPath("kova_img", "load.pnm")            <gtest temp dir>kova_img_<pid>_load.pnm
 //   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
 //   TempFile file("kova_text", "roundtrip")     such a path, gone before and after the test
+//   newImage(w, h, fill), newMap(w, h, fill)    a fresh surface of that size, every cell at fill
 //   cells(surface), contents(surface)           an image's pixels or a map's cells, and a copy
 //   referenceBlit(s, d, sx, sy, dx, dy, w, h, rule)  the slow, obvious clipped block copy
 #pragma once
@@ -95,6 +96,25 @@ struct TempFile {
     void write(const std::string &bytes) const { writeFile(path, bytes); }
     std::string read() const { return readFile(path); }
 };
+
+// A fresh w x h image or map with every cell at `fill` (the caller frees it).
+inline IMG *newImage(int32_t w, int32_t h, uint32_t fill = 0)
+{
+    IMG *image = IMGNew();
+    if (!image) return nullptr;
+    IMGResize(image, w, h);
+    for (int32_t i = 0; i < image->width * image->height; ++i) image->pixels[i] = fill;
+    return image;
+}
+
+inline BYTEMAP *newMap(int32_t w, int32_t h, uint8_t fill = 0)
+{
+    BYTEMAP *map = BYTEMAPNew();
+    if (!map) return nullptr;
+    BYTEMAPResize(map, w, h);
+    for (int32_t i = 0; i < map->width * map->height; ++i) map->data[i] = fill;
+    return map;
+}
 
 // Either surface, cell by cell.
 inline uint32_t *cells(const IMG *image) { return image->pixels; }
