@@ -11,6 +11,7 @@
 #include "gfx/bfont.h"
 #include "gfx/bytemap.h"
 #include "report_capture.h"
+#include "support/helpers.h"
 
 namespace {
 
@@ -36,12 +37,7 @@ BFONT *testFont(int32_t gw, int32_t gh)
     return font;
 }
 
-BYTEMAP *map(int32_t w, int32_t h)
-{
-    BYTEMAP *m = BYTEMAPNew();
-    if (m) BYTEMAPResize(m, w, h);
-    return m;
-}
+using support::newMap;
 
 // One row of a map as text, cells as characters ('.' for 0).
 std::string row(const BYTEMAP *m, int32_t y)
@@ -59,7 +55,7 @@ struct Fixture {
     BYTEMAP *target;
     BSCROLL *scroller;
     Fixture(const char *text, int32_t gw, int32_t gh, int32_t tw, int32_t th)
-        : font(testFont(gw, gh)), target(map(tw, th)), scroller(BSCROLLNew())
+        : font(testFont(gw, gh)), target(newMap(tw, th)), scroller(BSCROLLNew())
     {
         BSCROLLSet(scroller, text, font, target);
     }
@@ -94,7 +90,7 @@ TEST(BScroll, NewHasTheDefaultsAndSetAttaches)
     EXPECT_EQ(s->cursor->step, 1);
 
     BFONT *font = testFont(32, 30);
-    BYTEMAP *target = map(200, 64);
+    BYTEMAP *target = newMap(200, 64);
     ASSERT_NE(font, nullptr);
     ASSERT_NE(target, nullptr);
     font->reserved1 = 5;

@@ -38,12 +38,7 @@ RASTER *rasterOf(const std::vector<uint32_t> &colours)
     return r;
 }
 
-IMG *image(int32_t w, int32_t h)
-{
-    IMG *img = IMGNew();
-    if (img) IMGResize(img, w, h);
-    return img;
-}
+using support::newImage;
 
 using support::TempFile;
 
@@ -135,7 +130,7 @@ TEST(Raster, NewResizeClearCopyAndEqual)
 TEST(Raster, DrawFillsEveryRowWithItsTableEntry)
 {
     RASTER *r = rasterOf(rainbow());
-    IMG *img = image(37, 480);  // rows longer than a block of the fill, with a tail
+    IMG *img = newImage(37, 480);  // rows longer than a block of the fill, with a tail
     ASSERT_NE(r, nullptr);
     ASSERT_NE(img, nullptr);
     RASTERDraw(r, img);
@@ -209,7 +204,7 @@ TEST(Raster, AdvanceKeepsThePhaseInsideTheTable)
 
 TEST(Raster, BlendMixesEachChannelTowardsTheColour)
 {
-    IMG *img = image(4, 3);
+    IMG *img = newImage(4, 3);
     ASSERT_NE(img, nullptr);
     RASTERBlendRow(img, 0xF0F0F0, 0, 0, 3, 128);
     EXPECT_EQ(IMGGetPixel(img, 0, 0), 0x787878u);
@@ -274,7 +269,7 @@ TEST(Raster, BlendMixesEachChannelTowardsTheColour)
 
 TEST(Raster, RowOperationsClipAndSkipSilently)
 {
-    IMG *img = image(5, 2);
+    IMG *img = newImage(5, 2);
     ASSERT_NE(img, nullptr);
     // Neither module reports clipping: both switches on, nothing printed.
     RASTERError.on = 1;
@@ -460,7 +455,7 @@ TEST(Raster, SaveRefusesWhatItCannotWriteAndLeavesTheFile)
 TEST(Raster, BadArgumentsAreReportedAndChangeNothing)
 {
     RASTER *r = RASTERNew();
-    IMG *img = image(3, 3);
+    IMG *img = newImage(3, 3);
     ASSERT_NE(r, nullptr);
     ASSERT_NE(img, nullptr);
     RASTER *none = nullptr;
