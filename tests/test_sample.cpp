@@ -49,14 +49,6 @@ std::FILE *fileWith(const std::string &bytes)
     return file;
 }
 
-struct Freer {
-    SAMPLE *s;
-    ~Freer()
-    {
-        if (s) SAMPLEFree(&s);
-    }
-};
-
 }  // namespace
 
 TEST(Sample, NewStorageAndCopies)
