@@ -16,8 +16,8 @@
 
 namespace reference {
 
-using support::cells;
-using support::contents;
+using support::surface::cells;
+using support::surface::contents;
 inline uint32_t at(const IMG *image, int32_t x, int32_t y) { return IMGGetPixel(image, x, y); }
 inline uint32_t at(const BYTEMAP *map, int32_t x, int32_t y) { return BYTEMAPGetPixel(map, x, y); }
 

@@ -43,11 +43,11 @@ std::vector<std::string> picture(const BYTEMAP *map)
     return rows;
 }
 
-std::vector<uint8_t> cellsOf(const BYTEMAP *map) { return support::contents(map); }
+std::vector<uint8_t> cellsOf(const BYTEMAP *map) { return support::surface::contents(map); }
 
 using Rule = std::function<uint8_t(uint8_t d, uint8_t s)>;
 
-using support::referenceBlit;
+using support::surface::referenceBlit;
 
 const int32_t corners[] = {INT_MIN, INT_MIN + 1, -40, -9, -8, -3, -2, -1, 0, 1, 2,
                            5, 6, 7, 8, 9, 40, INT_MAX - 8, INT_MAX - 1, INT_MAX};

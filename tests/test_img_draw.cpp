@@ -31,11 +31,11 @@ Image makeImage(int32_t w, int32_t h, uint32_t seed = 1)
     return image;
 }
 
-std::vector<uint32_t> pixelsOf(const IMG *image) { return support::contents(image); }
+std::vector<uint32_t> pixelsOf(const IMG *image) { return support::surface::contents(image); }
 
 using Rule = std::function<uint32_t(uint32_t d, uint32_t s)>;
 
-using support::referenceBlit;
+using support::surface::referenceBlit;
 
 using Blit = void (*)(const IMG *, IMG *, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t);
 

@@ -1,5 +1,6 @@
-// Small pieces the unit tests share: owners that free a module's record or a malloc'd text when
-// the test is done with it, and the temporary files the readers and writers are tried on.
+// Small pieces the unit tests share (namespace support): owners that free a module's record or
+// a malloc'd text when the test is done with it, the temporary files the readers and writers are
+// tried on, and fresh surfaces with a slow reference copy to hold the drawing code to.
 //   Owned<IMG, IMGFree> image(IMGNew());       frees with IMGFree(&p) unless p is null
 //   std::unique_ptr<IMG, Freeing<IMG, IMGFree>>  the same as a deleter, where a test moves it
 //   Text text(IMGToASCII(image)); text.str()    a malloc'd text, "<null>" when there is none
@@ -7,8 +8,8 @@
 //   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
 //   TempFile file("kova_text", "roundtrip")     such a path, gone before and after the test
 //   newImage(w, h, fill), newMap(w, h, fill)    a fresh surface of that size, every cell at fill
-//   cells(surface), contents(surface)           an image's pixels or a map's cells, and a copy
-//   referenceBlit(s, d, sx, sy, dx, dy, w, h, rule)  the slow, obvious clipped block copy
+//   surface::cells(s), surface::contents(s)     an image's pixels or a map's cells, and a copy
+//   surface::referenceBlit(s, d, sx, sy, dx, dy, w, h, rule)  the slow, obvious clipped copy
 #pragma once
 
 #include <gtest/gtest.h>
@@ -116,6 +117,9 @@ inline BYTEMAP *newMap(int32_t w, int32_t h, uint8_t fill = 0)
     return map;
 }
 
+// Kept apart so that a test's own cells() is never ambiguous with these for an Owned argument.
+namespace surface {
+
 // Either surface, cell by cell.
 inline uint32_t *cells(const IMG *image) { return image->pixels; }
 inline uint8_t *cells(const BYTEMAP *map) { return map->data; }
@@ -142,5 +146,7 @@ void referenceBlit(const Surface *s, Surface *d, int64_t sx, int64_t sy, int64_t
             c = rule(c, cells(s)[u + v * s->width]);
         }
 }
+
+}  // namespace surface
 
 }  // namespace support
