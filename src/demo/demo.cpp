@@ -123,3 +123,14 @@ void DemoQuit()
 #endif
     std::exit(0);
 }
+
+void DemoCycle()
+{
+    for (;;) {
+        SceneRain();
+        ScenePlasma();
+        SceneScroller();
+        SceneBars();
+        ScenePages();
+    }
+}

@@ -45,6 +45,9 @@ void SceneScroller();  // 40 T frames, T read every frame
 void SceneBars();      // 20 T frames, T read every frame
 void ScenePages();     // 1024 frames
 
+// The five scenes in order, then again from the first, for ever; ends only through DemoQuit.
+[[noreturn]] void DemoCycle();
+
 // ---- Sound, overlays and soundtrack, called from DemoInit, DemoFrameEnd and DemoQuit ----
 void DemoSoundSetup();  // the sound output (all of SDL, the audio device, playback of an empty queue)
 void DemoTagSetup();    // the tag font

@@ -5,11 +5,5 @@
 int main(int, char **)
 {
     DemoInit();
-    for (;;) {
-        SceneRain();
-        ScenePlasma();
-        SceneScroller();
-        SceneBars();
-        ScenePages();
-    }
+    DemoCycle();
 }

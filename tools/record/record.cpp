@@ -363,11 +363,5 @@ int main(int argc, char **argv)
     else std::fprintf(stderr, "kova-record: no sound output; the sound track is silent\n");
     SDLDPYSetDump(display, 1);
     rec.started = true;
-    for (;;) {
-        SceneRain();
-        ScenePlasma();
-        SceneScroller();
-        SceneBars();
-        ScenePages();
-    }
+    DemoCycle();
 }
