@@ -12,13 +12,14 @@
 template <typename Action>
 std::string reported(ErrorReporter &reporter, Action &&action)
 {
-    const uint8_t saved = reporter.on;
-    reporter.on = 1;
+    // Atomic stores: a reporter may be read on another thread meanwhile (the audio callback).
+    const uint8_t saved = __atomic_load_n(&reporter.on, __ATOMIC_RELAXED);
+    __atomic_store_n(&reporter.on, uint8_t{1}, __ATOMIC_RELAXED);
     std::fflush(stdout);
     testing::internal::CaptureStdout();
     action();
     std::fflush(stdout);
     std::string out = testing::internal::GetCapturedStdout();
-    reporter.on = saved;
+    __atomic_store_n(&reporter.on, saved, __ATOMIC_RELAXED);
     return out;
 }
