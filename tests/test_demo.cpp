@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "demo/demo.h"
+#include "demo/scenes.h"
 #include "platform/fps.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include "core/ident.h"
+#include "demo/scenes.h"
 #include "platform/fps.h"
 
 KOVA_IDENT(DemoIdent, "KOVA1301", "20110825", "ValenTRQ", "C       ", "PROGRAM ");
@@ -25,7 +26,6 @@ namespace {
     "Rights, article 19)",
 };
 
-constexpr uint8_t LEAVE_SCENE = 2;  // demoFlags bit 1
 constexpr uint8_t RATE_SHOWN = 1;   // showRate bit 0
 
 [[noreturn]] void startFailed(const char *what, const char *detail)
@@ -60,8 +60,8 @@ void DemoInit()
     if (!screen || !screen->pixels || screen->width != display->width)
         startFailed("out of memory for the frame image", nullptr);
     DemoTagSetup();
-    // The text font, the character map and the big font of the text-mode scenes and the
-    // scroller are made here by the scenes' own set-up when those scenes land.
+    DemoTextSetup();
+    DemoBigFontSetup();
     std::srand(542388762);
     DemoMusicSetup();
     FPSTarget = 25;
@@ -81,8 +81,8 @@ int DemoFrameEnd(DemoKeyHandler handler)
         if (handler) handler(keyboard->keys[0]);
         keyboard->keys[0] = 0;
     }
-    if (demoFlags & LEAVE_SCENE) {
-        demoFlags = static_cast<uint8_t>(demoFlags & ~LEAVE_SCENE);
+    if (demoFlags & DEMO_LEAVE_SCENE) {
+        demoFlags = static_cast<uint8_t>(demoFlags & ~DEMO_LEAVE_SCENE);
         return 1;
     }
     return 0;
@@ -92,7 +92,7 @@ void DemoKey(uint8_t key)
 {
     switch (key) {
     case 27: DemoQuit();
-    case 32: demoFlags |= LEAVE_SCENE; break;
+    case 32: demoFlags |= DEMO_LEAVE_SCENE; break;
     case '5': FPSTarget = 25; break;
     case '6': FPSTarget = 50; break;
     case 'f': showRate ^= RATE_SHOWN; break;

@@ -1,5 +1,5 @@
 // The program: start-up, the frame end shared by every scene, the keys, the fade and the quit,
-// and the five scenes of the endless cycle.
+// and the endless cycle of the five scenes (scenes.h).
 #pragma once
 
 #include <cstdint>
@@ -16,13 +16,15 @@ extern SDLDPY *display;    // the window or the full screen
 extern SDLKBD *keyboard;   // the last key pressed
 extern IMG *screen;        // the frame: cleared, drawn and presented by the scenes
 extern uint8_t demoFlags;  // bit 1 (value 2): leave the current scene at the end of this frame
+constexpr uint8_t DEMO_LEAVE_SCENE = 2;  // demoFlags bit 1: set by space and by scene 5's page end
 extern uint8_t showRate;   // bit 0: show the frame-rate read-out
 
 using DemoKeyHandler = void (*)(uint8_t key);
 
 // ---- Start-up, frame end, keys, quit ----
-// Opens the display, the keyboard and the sound, sets the mode again, makes the frame and the
-// tag font, seeds rand() with 542388762, builds the music and sets the speed to 25. When the
+// Opens the display, the keyboard and the sound, sets the mode again, makes the frame, the tag
+// font, the text font, the character map and the big font, seeds rand() with 542388762, builds
+// the music and sets the speed to 25. When the
 // display, the keyboard or the frame cannot be made it prints one line on standard error
 // (with SDL's own error text for the display) and exits with status 1.
 void DemoInit();
@@ -38,14 +40,8 @@ void DemoFade();
 // Fades, frees the shared objects and SDL, and exits with status 0.
 [[noreturn]] void DemoQuit();
 
-// ---- The scenes: each runs its own frame loop and returns when its time is up ----
-void SceneRain();      // 20 T + 1 frames, T read at the start
-void ScenePlasma();    // 10 T + 1 frames, T read at the start
-void SceneScroller();  // 40 T frames, T read every frame
-void SceneBars();      // 20 T frames, T read every frame
-void ScenePages();     // 1024 frames
-
-// The five scenes in order, then again from the first, for ever; ends only through DemoQuit.
+// The five scenes (scenes.h) in order, then again from the first, for ever; ends only through
+// DemoQuit.
 [[noreturn]] void DemoCycle();
 
 // ---- Sound, overlays and soundtrack, called from DemoInit, DemoFrameEnd and DemoQuit ----
