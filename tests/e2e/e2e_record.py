@@ -2,8 +2,9 @@
 """The recorder: two recordings of one key script must be byte-identical, and hold what the
 script asked for: N frames of the cycle then the 64 of the fade (the last one black), the tag
 on every frame, the read-out only after 'f', sound of exactly one period per frame at the speed
-of the moment, the loop's 40,000-value period through the whole run (the fade included), and
-a refusal to overwrite an earlier recording.
+of the moment, the loop's 40,000-value period through the whole run (the fade included), a
+recording of only some frames that keeps exactly those, and a refusal to overwrite an earlier
+recording.
 
 Usage: e2e_record.py KOVA_RECORD"""
 import filecmp
@@ -133,6 +134,16 @@ def main():
         broken = [i for i in range(len(values) - LOOP) if values[i] != values[i + LOOP]]
         if broken:
             fail("the loop's period breaks at value %d" % broken[0])
+
+        # --only keeps the listed frames (the last of the cycle and the fade's settled at exit),
+        # byte for byte as in the full recording, and the whole sound.
+        only = os.path.join(work, "only")
+        listed = (1, SPEED_KEY, SPEED_KEY + 1, FRAMES, FRAMES + 1, FRAMES + 64)
+        subprocess.run([program, "--frames", str(FRAMES), "--keys", SCRIPT, "--out", only, "--only",
+                        "1,%d-%d %d-%d,%d" % listed[1:]], check=True, capture_output=True, timeout=300)
+        kept = ["frame-%05d.ppm" % n for n in listed] + ["sound.wav"]
+        if sorted(os.listdir(only)) != kept or filecmp.cmpfiles(a, only, kept, shallow=False)[0] != kept:
+            fail("--only wrote %s, not the full recording's %s" % (sorted(os.listdir(only))[:8], kept))
 
         again = subprocess.run([program, "--frames", "5", "--out", a], capture_output=True, text=True)
         if again.returncode == 0 or "already holds a recording" not in again.stderr:

@@ -3,8 +3,10 @@
 // as frame-NNNNN.ppm, pulls the sound from the sound output's callback in step with the frames
 // into sound.wav, presses keys from a script at given frames, and ends the run by pressing
 // Escape at the last frame, so the quit's fade is recorded too. Two runs with the same script
-// give byte-identical files. With ffmpeg on the PATH it can also write one MP4 of both.
+// give byte-identical files. It can keep only chosen frames (each other frame's file is removed
+// as soon as the frame has been shown), and with ffmpeg on the PATH write one MP4 of both.
 #include <SDL.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo/demo.h"
@@ -25,15 +28,20 @@
 namespace {
 
 constexpr const char *USAGE =
-    "usage: kova-record --frames N [--keys LIST] [--script FILE] [--out DIR] [--mp4 FILE]\n"
+    "usage: kova-record --frames N [--keys LIST] [--script FILE] [--only LIST] [--out DIR]\n"
+    "                   [--mp4 FILE]\n"
     "  --frames N     frames of the scene cycle to record; Escape is pressed at frame N and the\n"
     "                 64 frames of the fade follow (default 250)\n"
     "  --keys LIST    key presses FRAME:KEY, separated by commas or spaces, e.g. 50:f,300:space\n"
     "                 KEY is one character, 'space', 'esc' or a byte as 0xNN; one key per frame,\n"
-    "                 frames 1 to N-1; each key is held for one frame\n"
+    "                 frames 1 to N-1; each key is held for one frame; FIRST-LAST:KEY presses\n"
+    "                 the key at every frame from FIRST to LAST, e.g. 100-139:a\n"
     "  --script FILE  more key presses, same form, one or more per line, '#' starts a comment\n"
+    "  --only LIST    write only these frames (the sound stays whole): numbers and inclusive\n"
+    "                 ranges separated by commas or spaces, e.g. 1,250-256,1000; frames 1 to\n"
+    "                 N+64, the fade included; not with --mp4\n"
     "  --out DIR      where frame-00001.ppm ... and sound.wav go (default: recording); created\n"
-    "                 if missing; must not hold an earlier recording\n"
+    "                 if missing; must not hold frames or sound of an earlier recording\n"
     "  --mp4 FILE     also write FILE with picture and sound (needs ffmpeg)\n";
 
 constexpr int64_t RATE = SDLSND_RATE;
@@ -41,6 +49,7 @@ constexpr int64_t RATE = SDLSND_RATE;
 struct Options {
     int32_t frames = 250;
     std::map<int32_t, uint8_t> keys;  // frame -> key byte
+    std::vector<std::pair<int32_t, int32_t>> only;  // frames kept, as inclusive ranges; empty: all
     std::string out = "recording";
     std::string mp4;
 };
@@ -51,6 +60,8 @@ struct Recording {
     std::FILE *wav = nullptr;
     int64_t now = 0;               // virtual microseconds since frame 1 started
     int32_t frame = 0;             // the frame whose FPSUpdate read the clock last
+    int32_t dumped = 0;            // frames the display had written at that reading
+    int32_t settled = 0;           // frames 1 to settled are kept or removed (--only)
     int64_t values = 0;            // sound values written so far
     std::vector<int64_t> lengths;  // microseconds per recorded frame, frame 1 first
     uint8_t held = 0;              // key pressed at the previous frame, released at this one
@@ -89,22 +100,24 @@ bool parseKey(const std::string &name, uint8_t &key)
     return false;
 }
 
-// Adds every FRAME:KEY token of a text (separated by commas or white space, '#' to the end of
-// a line is a comment). Reports the first bad token.
-void addKeys(const std::string &text, const std::string &where, Options &o)
+// A frame number or an inclusive range FIRST-LAST of them (FIRST <= LAST).
+bool parseRange(const std::string &text, std::pair<int32_t, int32_t> &range)
+{
+    const size_t dash = text.find('-');
+    if (dash == std::string::npos) return parseInt(text, range.first) && parseInt(text, range.second);
+    return parseInt(text.substr(0, dash), range.first) && parseInt(text.substr(dash + 1), range.second) &&
+           range.first <= range.second;
+}
+
+// Hands every token of a text to `take`: tokens are separated by commas or white space, and
+// '#' starts a comment that runs to the end of the line.
+template <typename Take>
+void forTokens(const std::string &text, Take take)
 {
     std::string token;
     bool comment = false;
     auto flush = [&] {
-        if (token.empty()) return;
-        const size_t colon = token.find(':');
-        int32_t frame = 0;
-        uint8_t key = 0;
-        if (colon == std::string::npos || !parseInt(token.substr(0, colon), frame) ||
-            !parseKey(token.substr(colon + 1), key))
-            die(where + ": bad key press '" + token + "' (want FRAME:KEY, e.g. 120:space)");
-        if (o.keys.count(frame)) die(where + ": two keys at frame " + std::to_string(frame));
-        o.keys[frame] = key;
+        if (!token.empty()) take(token);
         token.clear();
     };
     for (char c : text) {
@@ -122,6 +135,40 @@ void addKeys(const std::string &text, const std::string &where, Options &o)
     flush();
 }
 
+// Adds every FRAME:KEY or FIRST-LAST:KEY token of a text, once o.frames is known. Reports the
+// first bad token.
+void addKeys(const std::string &text, const std::string &where, Options &o)
+{
+    forTokens(text, [&](const std::string &token) {
+        const size_t colon = token.find(':');
+        std::pair<int32_t, int32_t> frames;
+        uint8_t key = 0;
+        if (colon == std::string::npos || !parseRange(token.substr(0, colon), frames) ||
+            !parseKey(token.substr(colon + 1), key))
+            die(where + ": bad key press '" + token + "' (want FRAME:KEY, e.g. 120:space, or FIRST-LAST:KEY)");
+        for (int32_t frame : {frames.first, frames.second})
+            if (frame < 1 || frame >= o.frames)
+                die("key at frame " + std::to_string(frame) + " lies outside frames 1 to " + std::to_string(o.frames - 1));
+        for (int32_t frame = frames.first; frame <= frames.second; ++frame) {
+            if (o.keys.count(frame)) die(where + ": two keys at frame " + std::to_string(frame));
+            o.keys[frame] = key;
+        }
+    });
+}
+
+// Adds the frames and ranges of an --only list.
+void addOnly(const std::string &text, Options &o)
+{
+    const size_t before = o.only.size();
+    forTokens(text, [&](const std::string &token) {
+        std::pair<int32_t, int32_t> range;
+        if (!parseRange(token, range) || range.first < 1)
+            die("--only: bad frame or range '" + token + "' (want e.g. 1,250-256,1000)");
+        o.only.push_back(range);
+    });
+    if (o.only.size() == before) die("--only lists no frames");
+}
+
 std::string readFile(const std::string &path)
 {
     std::FILE *f = std::fopen(path.c_str(), "rb");
@@ -137,6 +184,7 @@ std::string readFile(const std::string &path)
 Options parse(int argc, char **argv)
 {
     Options o;
+    std::vector<std::pair<std::string, std::string>> keys;  // texts of key presses, and where from
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -148,9 +196,11 @@ Options parse(int argc, char **argv)
         if (arg == "--frames") {
             if (!parseInt(value, o.frames) || o.frames < 1) die("--frames wants a whole number from 1");
         } else if (arg == "--keys") {
-            addKeys(value, "--keys", o);
+            keys.emplace_back(value, "--keys");
         } else if (arg == "--script") {
-            addKeys(readFile(value), value, o);
+            keys.emplace_back(readFile(value), value);
+        } else if (arg == "--only") {
+            addOnly(value, o);
         } else if (arg == "--out") {
             o.out = value;
         } else if (arg == "--mp4") {
@@ -159,9 +209,12 @@ Options parse(int argc, char **argv)
             die("unknown option " + arg + "\n" + USAGE);
         }
     }
-    for (const auto &[frame, key] : o.keys)
-        if (frame < 1 || frame >= o.frames)
-            die("key at frame " + std::to_string(frame) + " lies outside frames 1 to " + std::to_string(o.frames - 1));
+    for (const auto &[text, where] : keys) addKeys(text, where, o);
+    for (const auto &[first, last] : o.only)
+        if (last > o.frames + 64)
+            die("--only: frame " + std::to_string(last) + " lies beyond the last frame of the fade, " +
+                std::to_string(o.frames + 64));
+    if (!o.only.empty() && !o.mp4.empty()) die("--only and --mp4 do not go together: the video needs every frame");
     return o;
 }
 
@@ -184,6 +237,40 @@ bool exists(const std::string &path)
 {
     struct stat st {};
     return stat(path.c_str(), &st) == 0;
+}
+
+// Whether the current directory holds a frame or the sound of a recording.
+bool holdsRecording()
+{
+    DIR *dir = opendir(".");
+    if (!dir) die("cannot read the output directory: " + std::string(std::strerror(errno)));
+    bool found = false;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "sound.wav" || (name.size() == 15 && name.compare(0, 6, "frame-") == 0 &&
+                                    name.compare(11, 4, ".ppm") == 0))
+            found = true;
+    }
+    closedir(dir);
+    return found;
+}
+
+bool listed(int32_t n)
+{
+    if (rec.options.only.empty()) return true;
+    for (const auto &[first, last] : rec.options.only)
+        if (n >= first && n <= last) return true;
+    return false;
+}
+
+// With --only: every frame up to `shown` has been written; the unlisted ones go.
+void settle(int32_t shown)
+{
+    for (; rec.settled < shown; ++rec.settled) {
+        const std::string name = frameName(rec.settled + 1);
+        if (!listed(rec.settled + 1) && unlink(name.c_str()) != 0)
+            die("cannot remove " + name + ": " + std::strerror(errno));
+    }
 }
 
 // ---- WAV: 44,100 Hz, 16-bit signed little-endian, mono; sizes patched at the end ----
@@ -259,6 +346,8 @@ uint32_t virtualClock()
     if (FPSFrameCount != rec.frame) {
         const bool first = rec.frame == 0;
         rec.frame = FPSFrameCount;
+        rec.dumped = SDLDPYDumpCount(display);
+        settle(rec.dumped);
         if (!first) endFrame(periodNow());
         if (rec.held) pushKey(SDL_KEYUP, rec.held);
         rec.held = 0;
@@ -274,18 +363,32 @@ uint32_t virtualClock()
 
 void noSleep(uint32_t) {}
 
+// Frames shown so far. The display is freed before the sound output closes, so its count taken
+// at the last clock reading is continued by the files written since: none of them has been
+// removed yet, and the directory held no frames when the recording began.
+int32_t shownFrames()
+{
+    int32_t shown = rec.dumped;
+    while (exists(frameName(shown + 1))) ++shown;
+    return shown;
+}
+
 // The last frame and the fade: every frame shown since the last clock reading gets its period
-// of sound, taken while the queue still stands (the sound output closes right after).
+// of sound, taken while the queue still stands (the sound output closes right after). Then the
+// unlisted ones of them go, and every listed frame must be there.
 void finishSound()
 {
     if (!rec.started || rec.finished) return;
     rec.finished = true;
-    int32_t shown = rec.frame;
-    while (exists(frameName(shown + 1))) ++shown;
+    const int32_t shown = shownFrames();
     for (int32_t n = static_cast<int32_t>(rec.lengths.size()) + 1; n <= shown; ++n) endFrame(periodNow());
     writeWavHeader(rec.wav, static_cast<uint32_t>(2 * rec.values));
-    std::fclose(rec.wav);
+    if (std::fclose(rec.wav) != 0) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     rec.wav = nullptr;
+    settle(shown);
+    for (const auto &[first, last] : rec.options.only)
+        for (int32_t n = first; n <= last; ++n)
+            if (n > shown || !exists(frameName(n))) die(frameName(n) + " was not written");
 }
 
 void onSoundClose(SDLSND *) { finishSound(); }
@@ -323,7 +426,13 @@ void atExit()
     if (!rec.started) return;
     finishSound();  // when there was no sound output, the sound is silence
     if (!rec.options.mp4.empty()) writeMp4();
-    std::printf("kova-record: %zu frames and %.2f s of sound in %s%s%s\n", rec.lengths.size(),
+    std::string written;
+    if (!rec.options.only.empty()) {
+        int32_t kept = 0;
+        for (int32_t n = 1; n <= static_cast<int32_t>(rec.lengths.size()); ++n) kept += listed(n);
+        written = " (" + std::to_string(kept) + " written)";
+    }
+    std::printf("kova-record: %zu frames%s and %.2f s of sound in %s%s%s\n", rec.lengths.size(), written.c_str(),
                 static_cast<double>(rec.values) / RATE, rec.options.out.c_str(),
                 rec.options.mp4.empty() ? "" : ", video ", rec.options.mp4.c_str());
     std::fflush(stdout);
@@ -342,8 +451,7 @@ int main(int argc, char **argv)
     }
     if (mkdir(o.out.c_str(), 0777) != 0 && errno != EEXIST) die("cannot create " + o.out + ": " + std::strerror(errno));
     if (chdir(o.out.c_str()) != 0) die("cannot enter " + o.out + ": " + std::strerror(errno));
-    if (exists(frameName(1)) || exists("sound.wav"))
-        die(o.out + " already holds a recording; choose another directory or empty it");
+    if (holdsRecording()) die(o.out + " already holds a recording; choose another directory or empty it");
     rec.wav = std::fopen("sound.wav", "wb");
     if (!rec.wav) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     writeWavHeader(rec.wav, 0);
