@@ -67,7 +67,7 @@ RECORDINGS = [
                   125: "after 'b' once: other colours",
                   128: "after 'b' four times: the colours back"},
               keys=[(20, "a", 40), (60, "s", 64), (124, "b", 4)], until=128),
-        Visit(4, {1: "first frame", 10: "early", END: "last frame"}),
+        Visit(4, {1: "first frame", 40: "early", END: "last frame"}),
         Visit(5, {1: "first frame: page 1's first byte"}, until=1),
     ], {1: "first step", 32: "half way", 64: "black"}),
 
@@ -83,7 +83,7 @@ RECORDINGS = [
                   251: "the logo appears",
                   255: "the logo, 4 frames on"}, until=255),
         *skip(3),
-        Visit(4, {1: "first frame", 10: "early", END: "last frame"}),
+        Visit(4, {1: "first frame", 40: "early", END: "last frame"}),
     ], {}),
 
     ("pages", "the typed pages: a page end, a visit cut short, the wrap to the first page", [
