@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
 # Remakes the README's stills (docs/scene-1.png ... docs/scene-5.png): records one cycle at the
 # start-up speed with kova-record, keeping only the chosen frames, and turns them into small
-# PNG files. Builds kova-record first (in build/gcc, or the build tree named by KOVA_BUILD).
+# PNG files. Builds kova-record first (tools/build-recorder.sh: build/gcc, or $KOVA_BUILD).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${KOVA_BUILD:-build/gcc}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CXX=${CXX:-g++} CC=${CC:-gcc} cmake -S . -B "$build" -G Ninja -DKOVA_WERROR=ON
-fi
-cmake --build "$build" --target kova-record
+recorder=$(tools/build-recorder.sh)
 
 # One frame per scene of the first cycle (scenes start at frames 1, 502, 753, 1753 and 2253):
 # the rain piled under its logo, the plasma with its logo, the frame logo swinging in behind a
@@ -17,7 +13,7 @@ stills=(400 702 880 1850 2853)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 only=$(IFS=,; echo "${stills[*]}")
-"$build/tools/record/kova-record" --frames 2900 --only "$only" --out "$work/rec" >/dev/null
+"$recorder" --frames 2900 --only "$only" --out "$work/rec" >/dev/null
 mkdir -p docs
 for i in "${!stills[@]}"; do
   frame=$(printf '%s/rec/frame-%05d.ppm' "$work" "${stills[$i]}")

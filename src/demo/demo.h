@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "gfx/font.h"
 #include "gfx/img.h"
 #include "platform/sdldpy.h"
 #include "platform/sdlkbd.h"
@@ -47,6 +48,9 @@ void DemoFade();
 // ---- Sound, overlays and soundtrack, called from DemoInit, DemoFrameEnd and DemoQuit ----
 void DemoSoundSetup();  // the sound output (all of SDL, the audio device, playback of an empty queue)
 void DemoTagSetup();    // the tag font
+// A new cell font of w x h cells drawing from `sheet` (owned by the font from now on) onto
+// `target`, pen at (0, 0); null when the record cannot be made (the sheet is then freed).
+FONT *DemoFontNew(int32_t w, int32_t h, IMG *sheet, IMG *target);
 void DemoMusicSetup();  // the music from the compiled-in patterns
 void DemoDrawTag();     // the group tag in the top right corner of the frame
 void DemoDrawRate();    // the frame-rate read-out

@@ -22,15 +22,21 @@ bool penAt(int32_t x, int32_t y)
 
 }  // namespace
 
-void DemoTagSetup()
+FONT *DemoFontNew(int32_t w, int32_t h, IMG *sheet, IMG *target)
 {
-    tagFont = FONTNew();
-    if (!tagFont) return;
-    tagFont->width = 8;
-    tagFont->height = 8;
-    tagFont->sheet = IMGFromPNM(TAG_SHEET, TAG_SHEET_SIZE);
-    tagFont->target = screen;
+    FONT *font = FONTNew();
+    if (!font) {
+        if (sheet) IMGFree(&sheet);
+        return nullptr;
+    }
+    font->width = w;
+    font->height = h;
+    font->sheet = sheet;
+    font->target = target;
+    return font;
 }
+
+void DemoTagSetup() { tagFont = DemoFontNew(8, 8, IMGFromPNM(TAG_SHEET, TAG_SHEET_SIZE), screen); }
 
 // Four glyphs ending exactly at the frame's right edge: x = 256 - 4 * 8 = 224.
 void DemoDrawTag()

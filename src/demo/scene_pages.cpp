@@ -64,13 +64,7 @@ void ScenePagesSetup()
     ScenePagesState &s = pagesScene;
     if (!s.canvas) {
         s.canvas = newCanvas(SCREEN_W, SCREEN_H);
-        s.pageFont = FONTNew();
-        if (s.pageFont) {
-            s.pageFont->width = 32;
-            s.pageFont->height = 32;
-            s.pageFont->sheet = IMGFromPNM(PAGE_SHEET, PAGE_SHEET_SIZE);
-            s.pageFont->target = s.canvas;
-        }
+        s.pageFont = DemoFontNew(32, 32, IMGFromPNM(PAGE_SHEET, PAGE_SHEET_SIZE), s.canvas);
     }
     if (!s.bars) {
         s.bars = RASTERNew();

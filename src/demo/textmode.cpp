@@ -13,13 +13,7 @@ BYTEMAP *charMap = nullptr;
 
 void DemoTextSetup()
 {
-    textFont = FONTNew();
-    if (textFont) {
-        textFont->width = 8;
-        textFont->height = 8;
-        textFont->sheet = IMGFromPNM(TEXT_SHEET, TEXT_SHEET_SIZE);
-        textFont->target = screen;
-    }
+    textFont = DemoFontNew(8, 8, IMGFromPNM(TEXT_SHEET, TEXT_SHEET_SIZE), screen);
     charMap = BYTEMAPNew();
     BYTEMAPResize(charMap, SCREEN_W / 8, SCREEN_H / 8);
 }
