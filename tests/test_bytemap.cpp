@@ -298,6 +298,26 @@ TEST(BytemapPNM, HeaderLayoutsReadTheSame)
     }
 }
 
+// Without a size: read to the raster's last byte and no further; P2 and P3 need the size.
+TEST(BytemapPNM, TrustedDataIsReadToTheRasterEndOnly)
+{
+    for (const std::string &data : {"P1\n3 1\n101"s, "P4\n10 1\n\xA5\xC0"s, "P5 2 1 255\n\x01\x02"s,
+                                   "P6\n1 1\n255\n\x01\x02\x03"s}) {
+        const support::Fenced fenced(data);
+        Map bounded(fromPNM(data)), trusted(BYTEMAPFromPNM(fenced.data()));
+        ASSERT_TRUE(bounded.p && trusted.p) << data;
+        EXPECT_EQ(BYTEMAPEqual(bounded, trusted), 1) << data;
+    }
+    for (const std::string &data : {"P2 1 1 255 7"s, "P3 1 1 255 7 7 7"s}) {
+        const support::Fenced fenced(data);
+        EXPECT_EQ(reported(BYTEMAPError, [&] { EXPECT_EQ(BYTEMAPFromPNM(fenced.data()), nullptr); }),
+                  "BYTEMAP error\n");
+        Map bounded(fromPNM(data));
+        ASSERT_TRUE(bounded.p) << data;
+        EXPECT_EQ(bounded->data[0], 7) << data;
+    }
+}
+
 TEST(BytemapPNM, RefusesBadOrShortData)
 {
     const std::string bad[] = {

@@ -407,6 +407,27 @@ TEST(ImgPNM, HeaderLayoutsReadTheSame)
     EXPECT_EQ(IMGEqual(want, trusted), 1);
 }
 
+// Without a size the reader trusts the header and still stops at the raster's last byte: each
+// picture here ends where an unreadable page begins. P2 and P3 cannot know where their last
+// number ends without the size, so they need it.
+TEST(ImgPNM, TrustedDataIsReadToTheRasterEndOnly)
+{
+    for (const std::string &data : {"P1\n3 1\n101"s, "P4\n10 1\n\xA5\xC0"s, "P5 2 1 255\n\x01\x02"s,
+                                   "P6\n1 1\n255\n\x01\x02\x03"s}) {
+        const support::Fenced fenced(data);
+        Image bounded(fromPNM(data)), trusted(IMGFromPNM(fenced.data()));
+        ASSERT_TRUE(bounded.p && trusted.p) << data;
+        EXPECT_EQ(IMGEqual(bounded, trusted), 1) << data;
+    }
+    for (const std::string &data : {"P2 1 1 255 7"s, "P3 1 1 255 7 7 7"s}) {
+        const support::Fenced fenced(data);
+        EXPECT_EQ(reported(IMGError, [&] { EXPECT_EQ(IMGFromPNM(fenced.data()), nullptr); }), "IMG error\n");
+        Image bounded(fromPNM(data));
+        ASSERT_TRUE(bounded.p) << data;
+        EXPECT_EQ(bounded->pixels[0], 0x00070707u) << data;
+    }
+}
+
 TEST(ImgPNM, RefusesBadOrShortData)
 {
     const std::string bad[] = {

@@ -32,7 +32,9 @@ char *BYTEMAPToASCII(const BYTEMAP *map);             // "BYTEMAP{" P3 body "}";
 BYTEMAP *BYTEMAPFromASCII(const char *text);          // parses BYTEMAPToASCII's form; null on failure
 BYTEMAP *BYTEMAPLoadPNM(const char *path);            // PNM P1..P6 file; null on failure
 // PNM P1..P6 from memory. `size` bounds the read; compiled-in pictures may leave it out and
-// are then trusted to hold the whole raster their header announces. Null on failure.
+// are then trusted to hold the whole raster their header announces, and nothing after it is
+// read. Without a size P2 and P3 are refused (only a size tells where their last number
+// ends). Null on failure.
 BYTEMAP *BYTEMAPFromPNM(const void *data, size_t size = SIZE_MAX);
 int BYTEMAPSavePGM(const BYTEMAP *map, const char *path);  // binary P5; 1 on success, 0 on failure
 

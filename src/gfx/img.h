@@ -32,7 +32,9 @@ void IMGSubtract(IMG *image, uint32_t colour);        // per channel, clamped at
 char *IMGToASCII(const IMG *image);                   // "IMG{" P3 body "}"; caller frees; null on failure
 IMG *IMGFromASCII(const char *text);                  // parses IMGToASCII's form; null on failure
 // PNM P1..P6 from memory. `size` bounds the read; compiled-in pictures may leave it out and
-// are then trusted to hold the whole raster their header announces. Null on failure.
+// are then trusted to hold the whole raster their header announces, and nothing after it is
+// read. Without a size P2 and P3 are refused (only a size tells where their last number
+// ends). Null on failure.
 IMG *IMGFromPNM(const void *data, size_t size = SIZE_MAX);
 IMG *IMGLoadPNM(const char *path);                    // PNM P1..P6 file; null on failure
 int IMGSavePPM(const IMG *image, const char *path);   // binary P6; 1 on success, 0 on failure

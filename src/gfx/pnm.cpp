@@ -356,6 +356,10 @@ bool readHeader(Reader &in, Header &header)
     header.width = int32_t(numbers[0]);
     header.height = int32_t(numbers[1]);
     if (header.width == 0 || header.height == 0) return false;
+    // Without a size the reader must stop at the raster's last byte. The raw rasters and the
+    // memory form of P1 (one digit per cell) end there; a P2 or P3 number is known to end only
+    // by reading the byte after it, so those two need the size.
+    if (in.trusted() && (format == 2 || format == 3)) return false;
     if (format == 4 && !in.fileRules()) header.width = (header.width + 7) / 8 * 8;
     return rasterFits(in, header);
 }

@@ -19,7 +19,9 @@ constexpr int32_t MaxSide = 16384;
 // header) or a file read through a buffer. Nothing reads past the end it knows of.
 class Reader {
 public:
-    Reader(const uint8_t *data, size_t size) : p_(data), left_(size) {}
+    Reader(const uint8_t *data, size_t size) : p_(data), left_(size), trusted_(size == SIZE_MAX)
+    {
+    }
     explicit Reader(FILE *file);
     ~Reader();
     Reader(const Reader &) = delete;
@@ -27,6 +29,7 @@ public:
 
     bool ok() const { return !file_ || buffer_; }    // false when the file buffer is missing
     bool fileRules() const { return file_ != nullptr; }  // the file reader's decoding variant
+    bool trusted() const { return trusted_; }            // memory without a size: its end is unknown
 
     int peek() { return left_ || fill(1) ? *p_ : -1; }  // next byte, or -1 at the end
     int get()                                            // consumes the next byte; -1 at the end
@@ -46,6 +49,7 @@ private:
     FILE *file_ = nullptr;
     uint8_t *buffer_ = nullptr;
     size_t fileLeft_ = 0;       // bytes of the file not yet buffered (SIZE_MAX: unknown)
+    bool trusted_ = false;
 };
 
 struct Header {
@@ -59,7 +63,8 @@ bool readDigits(Reader &in, uint32_t limit, uint32_t &value);
 
 // Reads a PNM header up to the first raster byte. False for a bad format digit, a header that
 // ends early, a zero side, a side beyond MaxSide, or a raster that cannot fit what is left.
-// The memory reader rounds a P4 width up to whole bytes.
+// The memory reader rounds a P4 width up to whole bytes. Trusted memory (no size) is refused
+// P2 and P3: their last number ends only at a byte after it, which may lie past the data.
 bool readHeader(Reader &in, Header &header);
 
 // Locates "<name>", then "{", then "P3\n" in a text form; returns the text just past them, or

@@ -7,6 +7,7 @@
 //   tempPath("kova_img", "load.pnm")            <gtest temp dir>kova_img_<pid>_load.pnm
 //   writeFile(path, bytes), readFile(path)      whole files as bytes ("" when unreadable)
 //   TempFile file("kova_text", "roundtrip")     such a path, gone before and after the test
+//   Fenced bytes(data); bytes.data()            data ending where an unreadable page begins
 //   newImage(w, h, fill), newMap(w, h, fill)    a fresh surface of that size, every cell at fill
 //   surface::cells(s), surface::contents(s)     an image's pixels or a map's cells, and a copy
 //   surface::referenceBlit(s, d, sx, sy, dx, dy, w, h, rule)  the slow, obvious clipped copy
@@ -17,10 +18,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <type_traits>
 #include <vector>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "gfx/bytemap.h"
@@ -96,6 +99,29 @@ struct TempFile {
     TempFile &operator=(const TempFile &) = delete;
     void write(const std::string &bytes) const { writeFile(path, bytes); }
     std::string read() const { return readFile(path); }
+};
+
+// Bytes (at most a page) placed at the very end of a readable page followed by an unreadable
+// one: a reader that looks even one byte past them faults at once, in any build.
+class Fenced {
+public:
+    explicit Fenced(const std::string &bytes) : page_(size_t(::sysconf(_SC_PAGESIZE)))
+    {
+        void *map = ::mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (map == MAP_FAILED || bytes.size() > page_ || ::mprotect(static_cast<char *>(map) + page_, page_, PROT_NONE) != 0)
+            std::abort();
+        base_ = static_cast<char *>(map);
+        data_ = base_ + page_ - bytes.size();
+        std::memcpy(data_, bytes.data(), bytes.size());
+    }
+    ~Fenced() { ::munmap(base_, 2 * page_); }
+    Fenced(const Fenced &) = delete;
+    Fenced &operator=(const Fenced &) = delete;
+    const char *data() const { return data_; }
+
+private:
+    size_t page_;
+    char *base_ = nullptr, *data_ = nullptr;
 };
 
 // A fresh w x h image or map with every cell at `fill` (the caller frees it).
