@@ -3,6 +3,7 @@
 // expansion and whole-map arithmetic from their documented cases.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -406,6 +407,20 @@ TEST(BYTEMAPLines, SpansLinesAndCircles)
     for (auto a : {std::vector<int32_t>{-5, 0, -1, 2}, {5, 0, 9, 2}, {0, -1, 4, -3}, {0, 3, 4, 7}})
         EXPECT_EQ(reported(BYTEMAPError, [&] { BYTEMAPLine(line.get(), a[0], a[1], a[2], a[3], 1); }),
                   "BYTEMAP error\n");
+    // Ends at the far edges of the 32-bit range draw what the same line from nearby ends draws
+    // on a 16 x 16 map, and nothing overflows (UBSan watches).
+    Map far(BYTEMAPNew()), near(BYTEMAPNew());
+    for (auto a : {std::vector<int32_t>{0, INT_MAX, 0, 0, 0, 1000}, {0, INT_MIN, 0, 15, 0, -1000},
+                   {INT_MAX, 3, 0, 3, 1000, 3}, {INT_MIN, 3, 15, 3, -1000, 3}}) {
+        BYTEMAPClear(far.get());
+        BYTEMAPClear(near.get());
+        BYTEMAPLine(far.get(), a[0], a[1], a[2], a[3], 9);
+        BYTEMAPLine(near.get(), a[4], a[5], a[2], a[3], 9);
+        EXPECT_EQ(std::count(far->data, far->data + 256, 9), 15 + (a[0] == INT_MAX)) << a[0] << "," << a[1];
+        EXPECT_EQ(cellsOf(far.get()), cellsOf(near.get())) << a[0] << "," << a[1];
+    }
+    BYTEMAPResize(far.get(), 5, 0);  // no rows: nothing to draw
+    BYTEMAPLine(far.get(), 0, INT_MAX, 0, -1, 9);
 
     Map circle(BYTEMAPNew());
     BYTEMAPResize(circle.get(), 10, 10);

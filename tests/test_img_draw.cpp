@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/sintab.h"
+#include "gfx/bytemap.h"
 #include "gfx/img.h"
 #include "report_capture.h"
 #include "support/helpers.h"
@@ -604,4 +605,28 @@ TEST(IMGLinePoints, StepsAlongTheLongerAxis)
     int32_t *none = nullptr;
     EXPECT_EQ(reported(IMGError, [&] { none = IMGLinePoints(INT_MIN, 0, INT_MAX, 0); }), "IMG error\n");
     EXPECT_EQ(none, nullptr);
+}
+
+// Every line with both ends in a 9 x 9 box, from both twins, against the closed form: with n
+// the longer distance and d the shorter, point k moves k cells along the longer axis and
+// min(d, (k * d + (n + 1) / 2) / n) along the shorter (none at k = 0). Every line ends on its
+// end point, the one-step straight lines included.
+TEST(IMGLinePoints, EveryLineInABoxEndsOnItsEndPoint)
+{
+    for (auto linePoints : {IMGLinePoints, BYTEMAPLinePoints})
+        for (int32_t x0 = -4; x0 <= 4; ++x0) for (int32_t y0 = -4; y0 <= 4; ++y0)
+        for (int32_t x1 = -4; x1 <= 4; ++x1) for (int32_t y1 = -4; y1 <= 4; ++y1) {
+            const int32_t ax = std::abs(x1 - x0), ay = std::abs(y1 - y0);
+            const int32_t n = std::max(ax, ay), d = std::min(ax, ay);
+            const int32_t sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -1 : 1;
+            std::vector<int32_t> want{2 * n + 2};
+            for (int32_t k = 0; k <= n; ++k) {
+                const int32_t m = k == 0 ? 0 : std::min(d, (k * d + (n + 1) / 2) / n);
+                want.push_back(x0 + sx * (ay < ax ? k : m));
+                want.push_back(y0 + sy * (ay < ax ? m : k));
+            }
+            int32_t *p = linePoints(x0, y0, x1, y1);
+            ASSERT_EQ(std::vector<int32_t>(p, p + p[0] + 1), want) << x0 << "," << y0 << " " << x1 << "," << y1;
+            std::free(p);
+        }
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "core/list.h"
+#include "core/random.h"
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
 #include "gfx/rect.h"
@@ -29,15 +30,6 @@ void span(BYTEMAP *map, int32_t x, int32_t y, int32_t length, int32_t value, boo
         raster::fillBlock(v, x, int32_t(first), 1, n, uint8_t(value));
     else
         raster::fillBlock(v, int32_t(first), y, n, 1, uint8_t(value));
-}
-
-long nextRandom()
-{
-#ifdef _WIN32
-    return std::rand();  // the Windows C library has no random()
-#else
-    return random();
-#endif
 }
 
 }  // namespace
@@ -149,9 +141,10 @@ void BYTEMAPVLine(BYTEMAP *map, int32_t x, int32_t y, int32_t length, int32_t va
 
 // A 16.16 fixed-point walk along the longer axis from (x0, y0) (after ordering the ends by
 // column), the cell (x1, y1) excluded. The walk starts half a cell in (+0x8000) and adds
-// step = shorter * 65536 / longer per cell; 64-bit, so far ends cannot overflow. Only the
-// steps whose cell along the walk lies inside the map are visited; each point is computed
-// from the start, as repeated addition would give.
+// step = shorter * 65536 / longer per cell. Only the steps whose cell along the walk lies
+// inside the map are visited; each point is computed from the start, as repeated addition
+// would give. Everything is 64-bit from the first subtraction on, so ends anywhere in the
+// 32-bit range cannot overflow.
 void BYTEMAPLine(BYTEMAP *map, int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t value)
 {
     if (!raster::usable(map)) return report(BYTEMAPError);
@@ -160,19 +153,21 @@ void BYTEMAPLine(BYTEMAP *map, int32_t x0, int32_t y0, int32_t x1, int32_t y1, i
     if (x1 < 0 || x0 >= v.width || (y0 < 0 && y1 < 0) || (y0 >= v.height && y1 >= v.height))
         return report(BYTEMAPError);
     const auto c = uint8_t(value);
-    const int64_t dx = int64_t{x1} - x0, dy = int64_t{y1} - y0, ady = dy < 0 ? -dy : dy;
+    const int64_t ax = x0, ay = y0, width = v.width, height = v.height;
+    const int64_t dx = x1 - ax, dy = y1 - ay, ady = dy < 0 ? -dy : dy;
     const int64_t sy = dy < 0 ? -1 : 1;
-    if (dx == 0 && dy == 0) return raster::plot(v, x0, y0, c);
+    if (dx == 0 && dy == 0) return raster::plot(v, ax, ay, c);
     if (dx < ady) {
-        const int64_t step = dx * 65536 / ady, f = int64_t{x0} * 65536 + 0x8000;
-        const int64_t k0 = std::max<int64_t>(0, sy > 0 ? -int64_t{y0} : y0 - (v.height - 1));
-        const int64_t k1 = std::min<int64_t>(ady, sy > 0 ? v.height - int64_t{y0} : y0 + 1);
-        for (int64_t k = k0; k < k1; ++k) raster::plot(v, (f + k * step) >> 16, y0 + k * sy, c);
+        // Rows ay + k * sy with 0 <= row < height.
+        const int64_t step = dx * 65536 / ady, f = ax * 65536 + 0x8000;
+        const int64_t k0 = std::max<int64_t>(0, sy > 0 ? -ay : ay - (height - 1));
+        const int64_t k1 = std::min<int64_t>(ady, sy > 0 ? height - ay : ay + 1);
+        for (int64_t k = k0; k < k1; ++k) raster::plot(v, (f + k * step) >> 16, ay + k * sy, c);
     } else {
-        const int64_t step = sy * (ady * 65536 / dx), f = int64_t{y0} * 65536 + 0x8000;
-        const int64_t k0 = std::max<int64_t>(0, -int64_t{x0});
-        const int64_t k1 = std::min<int64_t>(dx, v.width - int64_t{x0});
-        for (int64_t k = k0; k < k1; ++k) raster::plot(v, x0 + k, (f + k * step) >> 16, c);
+        const int64_t step = sy * (ady * 65536 / dx), f = ay * 65536 + 0x8000;
+        const int64_t k0 = std::max<int64_t>(0, -ax);
+        const int64_t k1 = std::min<int64_t>(dx, width - ax);
+        for (int64_t k = k0; k < k1; ++k) raster::plot(v, ax + k, (f + k * step) >> 16, c);
     }
 }
 
@@ -218,7 +213,7 @@ void BYTEMAPRandom(BYTEMAP *map, int32_t base, int32_t mask)
 {
     if (!raster::usable(map)) return report(BYTEMAPError);
     for (size_t k = raster::cellCount(raster::view(map)); k-- > 0;)
-        map->data[k] = uint8_t(uint32_t(base) + uint32_t(mask & nextRandom()));
+        map->data[k] = uint8_t(uint32_t(base) + uint32_t(mask & random()));
 }
 
 int32_t *BYTEMAPRunTable(int32_t a, int32_t b)

@@ -546,11 +546,15 @@ Rec *rotated(const ErrorReporter &err, const Rec *source, int32_t angle, Rec *(*
 // The points of a line from (x0, y0) to (x1, y1), both ends included, stepping one cell along
 // the longer axis each time: element 0 holds 2n + 2, then n + 1 pairs (x, y), n being the
 // larger distance. Null on a failed allocation or when 2n + 2 would not fit element 0.
+// The shorter axis moves when the error term e (half the longer distance at the start, less
+// the shorter distance per step) drops to 0 or below. Along an axis the line does not cross
+// at all the step is 0: a one-step straight line starts with e = 0 and would otherwise leave
+// its axis at once, ending beside its end point.
 inline int32_t *linePoints(const ErrorReporter &err, int32_t x0, int32_t y0, int32_t x1,
                            int32_t y1)
 {
     const int64_t ax = std::abs(int64_t{x1} - x0), ay = std::abs(int64_t{y1} - y0);
-    const int32_t sx = x1 < x0 ? -1 : 1, sy = y1 < y0 ? -1 : 1;
+    const int32_t sx = ax == 0 ? 0 : x1 < x0 ? -1 : 1, sy = ay == 0 ? 0 : y1 < y0 ? -1 : 1;
     const int64_t n = std::max(ax, ay);
     if (2 * n + 3 > INT32_MAX) return report(err, static_cast<int32_t *>(nullptr));
     auto *out = static_cast<int32_t *>(std::malloc(size_t(2 * n + 3) * sizeof(int32_t)));
