@@ -1,8 +1,7 @@
 // Scenes 1 and 2, the logo scenes. Scene 1 lets glyph drops fall down a pale background and
 // pile up; scene 2 fills the character map with a moving plasma. From half-time on each shows
 // its ASCII-art logo in a colour that cycles one step per frame.
-#include <cstdlib>
-
+#include "core/random.h"
 #include "demo/data.h"
 #include "demo/demo.h"
 #include "demo/scenes.h"
