@@ -11,7 +11,8 @@
 ErrorReporter SDLDPYError = {0, "SDLDPY error"};
 
 #ifdef _WIN32
-KOVA_IDENT(SDLDPYIdent, "SDLDPY  ", "20100924", "ValenTRQ", "C SDL   ", "CODE    ");
+// The Windows build carries the earlier revision, whose block has no kind field.
+[[gnu::used]] static const IdentField SDLDPYIdent[] = {"SDLDPY  ", "20100924", "ValenTRQ", "C SDL   "};
 #else
 KOVA_IDENT(SDLDPYIdent, "SDLDPY  ", "20110108", "LINUXSDL", "ValenTRQ", "CODE    ");
 #endif
@@ -103,7 +104,9 @@ uint32_t SDLDPYModeFlags() { return modeFlags; }
 SDLDPY *SDLDPYNew()
 {
     if (instance) return report(SDLDPYError, instance);
-    modeFlags = MODE_FLAGS;
+#ifndef _WIN32
+    modeFlags = MODE_FLAGS;  // the Windows revision sets them in SDLDPYSetMode, to the same effect
+#endif
     auto *display = static_cast<SDLDPY *>(std::calloc(1, sizeof(SDLDPY)));
     if (!display) return report(SDLDPYError, nullptr);
     instance = display;
@@ -153,6 +156,9 @@ SDLDPY *SDLDPYCopy(const SDLDPY *display)
 void SDLDPYSetMode(SDLDPY *display, int32_t width, int32_t height)
 {
     if (!display || width < 0 || height < 0) return report(SDLDPYError);
+#ifdef _WIN32
+    modeFlags = MODE_FLAGS;
+#endif
     dropLender();
     if (surface) SDL_FreeSurface(surface);
     surface = SDL_SetVideoMode(width, height, 0, modeFlags);
