@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <SDL.h>
 
@@ -37,6 +38,32 @@ constexpr uint8_t RATE_SHOWN = 1;   // showRate bit 0
     std::exit(1);
 }
 
+// The Linux programs open a window or the full screen on X11, or fail: left to itself, SDL
+// falls back to drivers that draw into the text terminal (where Escape never arrives) or onto
+// the console's frame buffer. A driver the user names in SDL_VIDEODRIVER is respected.
+// Windows keeps SDL's own choice.
+void chooseVideoDriver()
+{
+#ifndef _WIN32
+    const char *named = std::getenv("SDL_VIDEODRIVER");
+    if (!named || !*named) setenv("SDL_VIDEODRIVER", "x11", 1);
+#endif
+}
+
+// SDL's reason, and on X11 which X display was tried.
+[[noreturn]] void displayFailed()
+{
+    char detail[512];
+    const char *driver = std::getenv("SDL_VIDEODRIVER"), *x = std::getenv("DISPLAY");
+    if (!driver || std::strcmp(driver, "x11") != 0)
+        std::snprintf(detail, sizeof detail, "%s", SDL_GetError());
+    else if (x && *x)
+        std::snprintf(detail, sizeof detail, "%s (X display \"%s\")", SDL_GetError(), x);
+    else
+        std::snprintf(detail, sizeof detail, "%s (no X display: DISPLAY is not set)", SDL_GetError());
+    startFailed("cannot open the display", detail);
+}
+
 }  // namespace
 
 SDLDPY *display = nullptr;
@@ -48,13 +75,14 @@ uint8_t showRate = 0;
 void DemoInit()
 {
     // The display's first mode change starts SDL's video; the keyboard needs the display.
+    chooseVideoDriver();
     display = SDLDPYNew();
-    if (!display || !SDLDPYSurface(display)) startFailed("cannot open the display", SDL_GetError());
+    if (!display || !SDLDPYSurface(display)) displayFailed();
     keyboard = SDLKBDNew();
     if (!keyboard) startFailed("cannot set up the keyboard", nullptr);
     DemoSoundSetup();
     SDLDPYSetMode(display, SCREEN_W, SCREEN_H);
-    if (!SDLDPYSurface(display)) startFailed("cannot open the display", SDL_GetError());
+    if (!SDLDPYSurface(display)) displayFailed();
     screen = IMGNew();
     if (screen) IMGResize(screen, display->width, display->height);
     if (!screen || !screen->pixels || screen->width != display->width)
