@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, then builds and runs every test:
-#   1. g++ build, warnings as errors: unit tests, end-to-end tests under Xvfb, benchmarks built;
+#   1. g++ build, warnings as errors: unit tests, end-to-end tests under Xvfb (and, where wine
+#      is installed, the Windows programs built by tools/build-windows.sh and run under wine),
+#      benchmarks built;
 #   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
 #   3. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
 #   4. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
