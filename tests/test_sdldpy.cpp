@@ -373,6 +373,19 @@ TEST_F(SDLDPYTest, TheFrameDumpWritesNumberedPictures)
     SDLDPY other{};
     EXPECT_EQ(reported(SDLDPYError, [&] { SDLDPYSetDump(&other, 1); }), "SDLDPY error\n");
 
+    // A file that cannot be written is reported and remembered, and the dump goes on.
+    EXPECT_EQ(SDLDPYDumpFailed(), 0);
+    char blocked[32], after[32];
+    std::snprintf(blocked, sizeof blocked, "frame-%05d.ppm", before + 5);
+    std::snprintf(after, sizeof after, "frame-%05d.ppm", before + 6);
+    std::filesystem::create_directory(blocked);
+    SDLDPYSetDump(display, 1);
+    EXPECT_EQ(reported(SDLDPYError, [&] { for (IMG *frame : frames) SDLDPYShowIMG(display, frame); }),
+              "SDLDPY error\n");
+    SDLDPYSetDump(display, 0);
+    EXPECT_EQ(SDLDPYDumpFailed(), before + 5);
+    EXPECT_TRUE(std::filesystem::exists(after));
+
     for (IMG *&frame : frames) IMGFree(&frame);
     std::filesystem::current_path(saved);
     std::filesystem::remove_all(dir);

@@ -54,6 +54,7 @@ uint32_t modeFlags = MODE_FLAGS;
 int doubleBuffered = 0;
 uint8_t dumpFrames = 0;
 int32_t dumpCount = 0;
+int32_t dumpFailed = 0;  // the first frame whose file could not be written; 0 while none
 
 // The surface that lends an image's pixels to SDL's blitter when the screen is not in the
 // image's format. Kept while the size stays the same, so showing a frame allocates nothing;
@@ -210,7 +211,12 @@ void SDLDPYShowIMG(SDLDPY *display, const IMG *image)
         char name[32];
         ++dumpCount;
         std::snprintf(name, sizeof name, "frame-%05d.ppm", static_cast<int>(dumpCount));
-        IMGSavePPM(image, name);
+        // A file that cannot be written (a full disk, a directory that refuses it) is reported
+        // and remembered; the frame is shown all the same.
+        if (!IMGSavePPM(image, name)) {
+            if (!dumpFailed) dumpFailed = dumpCount;
+            report(SDLDPYError);
+        }
     }
 #endif
     SDLDPYPutIMG(surface, image);
@@ -272,6 +278,8 @@ int32_t SDLDPYDumpCount(const SDLDPY *display)
     if (!display || display != instance) return report(SDLDPYError, 0);
     return dumpCount;
 }
+
+int32_t SDLDPYDumpFailed() { return dumpFailed; }
 
 // ---- Access ----
 

@@ -52,6 +52,10 @@ void SDLDPYShowBYTEMAP(SDLDPY *display, const BYTEMAP *map);
 // The Windows build has no dump: the switch is kept but no file is written.
 void SDLDPYSetDump(SDLDPY *display, int on);
 int32_t SDLDPYDumpCount(const SDLDPY *display);  // frames dumped so far; 0 for anything but the instance
+// Number of the first dumped frame whose file could not be written (it may be missing or cut
+// short; the failure was reported); 0 while every file has been written. It outlives the
+// display, so the last frames can be checked after SDLDPYFree.
+int32_t SDLDPYDumpFailed();
 
 // ---- Access ----
 SDLDPY *SDLDPYInstance();                          // the one display, or null when none exists

@@ -3,13 +3,16 @@
 script asked for: N frames of the cycle then the 64 of the fade (the last one black), the tag
 on every frame, the read-out only after 'f', sound of exactly one period per frame at the speed
 of the moment, the loop's 40,000-value period through the whole run (the fade included), a
-recording of only some frames that keeps exactly those, and a refusal to overwrite an earlier
-recording.
+recording of only some frames that keeps exactly those, a refusal to overwrite an earlier
+recording, and one line and status 1 for every failure (a script that cannot be read, a frame
+that cannot be written).
 
 Usage: e2e_record.py KOVA_RECORD"""
 import filecmp
 import os
+import resource
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -152,6 +155,28 @@ def main():
                              cwd=work)
         if bad.returncode == 0 or "outside frames" not in bad.stderr:
             fail("a key at the Escape frame was accepted")
+
+        # Every failure ends the run with status 1 and one line: a script that is a directory
+        # or missing, a bad key past the first MiB of a script (read whole, not cut), a frame
+        # that cannot be written (files limited to 100 kB: a frame is 196 kB).
+        long_script = os.path.join(work, "long.txt")
+        with open(long_script, "w") as f:
+            f.write("# padding\n" * 150000 + "2:bogus\n")
+
+        def full_disk():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)  # writes past the limit fail instead
+            resource.setrlimit(resource.RLIMIT_FSIZE, (100000, 100000))
+        for args, limit, want in [(["--script", work], None, "cannot read %s: Is a directory" % work),
+                                  (["--script", os.path.join(work, "none")], None, "cannot read"),
+                                  (["--script", long_script], None, "bad key press '2:bogus'"),
+                                  ([], full_disk, "cannot write frame-00001.ppm")]:
+            run = subprocess.run([program, "--frames", "5", "--out", tempfile.mkdtemp(dir=work)] + args,
+                                 capture_output=True, text=True, preexec_fn=limit, timeout=60)
+            lines = run.stderr.splitlines()
+            if run.returncode != 1 or len(lines) != 1 or not lines[0].startswith("kova-record: ") \
+                    or want not in lines[0]:
+                fail("%s: status %d, stderr %r; want status 1 and one line with %r"
+                     % (args or "full disk", run.returncode, run.stderr[:300], want))
         if shutil.which("ffmpeg") and shutil.which("ffprobe"):
             # Optional: the MP4 of picture and sound, where ffmpeg is installed.
             mp4 = os.path.join(work, "demo.mp4")

@@ -169,15 +169,25 @@ void addOnly(const std::string &text, Options &o)
     if (o.only.size() == before) die("--only lists no frames");
 }
 
+// A key script, whole. What cannot be read (a missing file, a directory, a read error) ends
+// the run, and so does a script larger than any real one (an endless device, say): nothing is
+// cut off and used in part.
+constexpr size_t SCRIPT_LIMIT = size_t{256} << 20;
+
 std::string readFile(const std::string &path)
 {
     std::FILE *f = std::fopen(path.c_str(), "rb");
     if (!f) die("cannot read " + path + ": " + std::strerror(errno));
     std::string text;
-    char chunk[4096];
+    char chunk[65536];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && text.size() < (1u << 20)) text.append(chunk, n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (n > SCRIPT_LIMIT - text.size()) die("cannot read " + path + ": larger than 256 MiB");
+        text.append(chunk, n);
+    }
+    const int error = std::ferror(f) ? (errno ? errno : EIO) : 0;
     std::fclose(f);
+    if (error) die("cannot read " + path + ": " + std::strerror(error));
     return text;
 }
 
@@ -239,6 +249,16 @@ bool exists(const std::string &path)
     return stat(path.c_str(), &st) == 0;
 }
 
+// Whether a name is one the display gives a frame: "frame-", five or more digits, ".ppm".
+bool isFrameName(const std::string &name)
+{
+    if (name.size() < 15 || name.compare(0, 6, "frame-") != 0 || name.compare(name.size() - 4, 4, ".ppm") != 0)
+        return false;
+    for (size_t i = 6; i < name.size() - 4; ++i)
+        if (name[i] < '0' || name[i] > '9') return false;
+    return true;
+}
+
 // Whether the current directory holds a frame or the sound of a recording.
 bool holdsRecording()
 {
@@ -247,12 +267,18 @@ bool holdsRecording()
     bool found = false;
     while (const dirent *entry = readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name == "sound.wav" || (name.size() == 15 && name.compare(0, 6, "frame-") == 0 &&
-                                    name.compare(11, 4, ".ppm") == 0))
-            found = true;
+        if (name == "sound.wav" || isFrameName(name)) found = true;
     }
     closedir(dir);
     return found;
+}
+
+// Every frame dumped so far was written whole: the display reports the first file it could not
+// write, and that ends the run rather than leave a recording with a frame missing.
+void checkFrames()
+{
+    if (const int32_t failed = SDLDPYDumpFailed())
+        die("cannot write " + frameName(failed) + " in " + rec.options.out + " (is the disk full?)");
 }
 
 bool listed(int32_t n)
@@ -301,9 +327,8 @@ void writeWavHeader(std::FILE *f, uint32_t dataBytes)
     put16(h + 34, 16);
     std::memcpy(h + 36, "data", 4);
     put32(h + 40, dataBytes);
-    std::fseek(f, 0, SEEK_SET);
-    if (std::fwrite(h, 1, sizeof h, f) != sizeof h) die("cannot write sound.wav");
-    std::fseek(f, 0, SEEK_END);
+    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, f) != sizeof h || std::fseek(f, 0, SEEK_END) != 0)
+        die("cannot write sound.wav: " + std::string(std::strerror(errno)));
 }
 
 // The sound of one frame: `count` values from the callback, exactly as the device would get
@@ -314,7 +339,7 @@ void pullSound(int64_t count)
     buffer.assign(static_cast<size_t>(2 * count), 0);
     if (sound && count > 0) SDLSNDCallback(sound, buffer.data(), static_cast<int>(2 * count));
     if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), rec.wav) != buffer.size())
-        die("cannot write sound.wav");
+        die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     rec.values += count;
 }
 
@@ -347,6 +372,7 @@ uint32_t virtualClock()
         const bool first = rec.frame == 0;
         rec.frame = FPSFrameCount;
         rec.dumped = SDLDPYDumpCount(display);
+        checkFrames();
         settle(rec.dumped);
         if (!first) endFrame(periodNow());
         if (rec.held) pushKey(SDL_KEYUP, rec.held);
@@ -380,6 +406,7 @@ void finishSound()
 {
     if (!rec.started || rec.finished) return;
     rec.finished = true;
+    checkFrames();
     const int32_t shown = shownFrames();
     for (int32_t n = static_cast<int32_t>(rec.lengths.size()) + 1; n <= shown; ++n) endFrame(periodNow());
     writeWavHeader(rec.wav, static_cast<uint32_t>(2 * rec.values));
@@ -408,7 +435,7 @@ void writeMp4()
     // The concat reader takes the last file's duration only from a repeated entry.
     if (!rec.lengths.empty())
         std::fprintf(list, "file '%s'\n", frameName(static_cast<int32_t>(rec.lengths.size())).c_str());
-    std::fclose(list);
+    if (std::ferror(list) || std::fclose(list) != 0) die("cannot write frames.ffconcat");
     const int64_t fps = 1000000 / (shortest > 0 ? shortest : 40000);
     std::string quoted = "'";
     for (char c : rec.options.mp4) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
