@@ -184,8 +184,8 @@ def test_fullscreen(prefix, program, frames):
                    if not (left <= x < left + SIZE and top <= y < top + SIZE)]
         check(not any(any(p) for p in outside), "the screen around the picture is not black")
         run.quit()
-        left = set(os.listdir(run.dir)) & {"stdout.txt", "stderr.txt"}
-        check(not left, f"the program printed: {sorted(left)} left beside it")
+        files = set(os.listdir(run.dir)) & {"stdout.txt", "stderr.txt"}
+        check(not files, f"the program printed: {sorted(files)} left beside it")
     finally:
         run.close()
 
@@ -203,7 +203,7 @@ def main(argv):
     work = tempfile.mkdtemp(prefix="kova-wine-")
     try:
         started = time.monotonic()
-        subprocess.run([script], check=True, stdout=subprocess.DEVNULL)
+        check(subprocess.run([script]).returncode == 0, "the Windows build failed")
         print(f"built in {time.monotonic() - started:.0f} s")
         frames = record(recorder, work)
         # One wine prefix, made once and kept in the build tree (its set-up takes seconds).
