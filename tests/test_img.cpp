@@ -422,9 +422,6 @@ TEST(ImgPNM, TrustedDataIsReadToTheRasterEndOnly)
     for (const std::string &data : {"P2 1 1 255 7"s, "P3 1 1 255 7 7 7"s}) {
         const support::Fenced fenced(data);
         EXPECT_EQ(reported(IMGError, [&] { EXPECT_EQ(IMGFromPNM(fenced.data()), nullptr); }), "IMG error\n");
-        Image bounded(fromPNM(data));
-        ASSERT_TRUE(bounded.p) << data;
-        EXPECT_EQ(bounded->pixels[0], 0x00070707u) << data;
     }
 }
 

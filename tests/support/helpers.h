@@ -103,25 +103,20 @@ struct TempFile {
 
 // Bytes (at most a page) placed at the very end of a readable page followed by an unreadable
 // one: a reader that looks even one byte past them faults at once, in any build.
-class Fenced {
-public:
-    explicit Fenced(const std::string &bytes) : page_(size_t(::sysconf(_SC_PAGESIZE)))
+struct Fenced {
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    char *base = static_cast<char *>(
+        ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    explicit Fenced(const std::string &bytes) : size(bytes.size())
     {
-        void *map = ::mmap(nullptr, 2 * page_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (map == MAP_FAILED || bytes.size() > page_ || ::mprotect(static_cast<char *>(map) + page_, page_, PROT_NONE) != 0)
-            std::abort();
-        base_ = static_cast<char *>(map);
-        data_ = base_ + page_ - bytes.size();
-        std::memcpy(data_, bytes.data(), bytes.size());
+        if (base == MAP_FAILED || size > page || ::mprotect(base + page, page, PROT_NONE) != 0) std::abort();
+        std::memcpy(data(), bytes.data(), size);
     }
-    ~Fenced() { ::munmap(base_, 2 * page_); }
+    ~Fenced() { ::munmap(base, 2 * page); }
     Fenced(const Fenced &) = delete;
     Fenced &operator=(const Fenced &) = delete;
-    const char *data() const { return data_; }
-
-private:
-    size_t page_;
-    char *base_ = nullptr, *data_ = nullptr;
+    char *data() const { return base + page - size; }
+    size_t size;
 };
 
 // A fresh w x h image or map with every cell at `fill` (the caller frees it).

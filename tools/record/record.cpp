@@ -327,7 +327,8 @@ void writeWavHeader(std::FILE *f, uint32_t dataBytes)
     put16(h + 34, 16);
     std::memcpy(h + 36, "data", 4);
     put32(h + 40, dataBytes);
-    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, f) != sizeof h || std::fseek(f, 0, SEEK_END) != 0)
+    if (std::fseek(f, 0, SEEK_SET) != 0 || std::fwrite(h, 1, sizeof h, f) != sizeof h ||
+        std::fseek(f, 0, SEEK_END) != 0)
         die("cannot write sound.wav: " + std::string(std::strerror(errno)));
 }
 
