@@ -140,6 +140,8 @@ void DemoFade()
 void DemoQuit()
 {
     DemoFade();
+    // Windows frees nothing first: the process's end does it, and SDLmain's exit handler
+    // closes SDL.
 #ifndef _WIN32
     IMGFree(&screen);
     DemoTagFree();

@@ -38,7 +38,8 @@ int DemoFrameEnd(DemoKeyHandler handler);
 void DemoKey(uint8_t key);
 // 64 times: every channel of the frame lowered by 4 and the frame shown; black at the end.
 void DemoFade();
-// Fades, frees the shared objects and SDL, and exits with status 0.
+// Fades, frees the shared objects and SDL, and exits with status 0. The Windows build fades and
+// exits at once; SDLmain shuts SDL down at the exit.
 [[noreturn]] void DemoQuit();
 
 // The five scenes (scenes.h) in order, then again from the first, for ever; ends only through
