@@ -52,7 +52,7 @@ def record(recorder, work):
 
 
 def check_recorded_frame(frame, frames, what):
-    """The frame must be one of the plasma scene's recorded frames before its logo appears."""
+    """The frame must be one of the recorded frames of the plasma scene."""
     plasma = frames[PLASMA_FROM:]
     check(frame in plasma, f"{what}: the picture matches none of the recorded plasma frames")
     print(f"{what}: the plasma scene's frame {plasma.index(frame) + 1}, exactly as recorded")
