@@ -36,13 +36,27 @@ int32_t capacityFor(int64_t count)
     return capacity > INT32_MAX ? 0 : static_cast<int32_t>(capacity);
 }
 
-// Grows until at least `needed` slots exist. On failure the list keeps the array it had at the
-// last successful doubling, which still holds every item.
+// Moves the items into a new zero-filled array of `capacity` slots (at least count); false,
+// with the list untouched, when it cannot be allocated.
+bool reallocate(LIST *list, int32_t capacity)
+{
+    void **items = static_cast<void **>(std::calloc(static_cast<size_t>(capacity), sizeof(void *)));
+    if (!items) return false;
+    if (list->count > 0) std::memcpy(items, list->items, sizeof(void *) * list->count);
+    std::free(list->items);
+    list->items = items;
+    list->capacity = capacity;
+    return true;
+}
+
+// Doubles the capacity until at least `needed` slots exist, in one allocation: on failure
+// (reported, as LISTGrow reports) the list stays exactly as it was.
 bool growTo(LIST *list, int64_t needed)
 {
-    while (list->capacity < needed) {
-        if (!LISTGrow(list)) return false;
-    }
+    if (list->capacity >= needed) return true;
+    int64_t capacity = list->capacity < 1 ? 2 : list->capacity;
+    while (capacity < needed) capacity *= 2;
+    if (capacity > INT32_MAX || !reallocate(list, static_cast<int32_t>(capacity))) return report(LISTError, false);
     return true;
 }
 
@@ -202,11 +216,5 @@ int32_t LISTGrow(LIST *list)
     if (!valid(list) || list->capacity < 0) return report(LISTError, 0);
     if (list->capacity > INT32_MAX / 2) return report(LISTError, 0);
     const int32_t capacity = list->capacity < 1 ? 2 : list->capacity * 2;
-    void **items = static_cast<void **>(std::calloc(static_cast<size_t>(capacity), sizeof(void *)));
-    if (!items) return report(LISTError, 0);
-    if (list->count > 0) std::memcpy(items, list->items, sizeof(void *) * list->count);
-    std::free(list->items);
-    list->items = items;
-    list->capacity = capacity;
-    return 1;
+    return reallocate(list, capacity) ? 1 : report(LISTError, 0);
 }
