@@ -75,21 +75,22 @@ void blendInto(int32_t *__restrict mixed, const int32_t *__restrict loop, int32_
 }
 
 // One change of the loop: the pattern placed at offset (wrapping round the loop's end), blended
-// into a copy of the loop, then stored under the lock.
-void change(MUSIC *music)
+// into a copy of the loop, then stored under the lock. False, after a report, when the change
+// could not be made (no memory for the scratch, a broken pattern): the loop is then untouched.
+bool change(MUSIC *music)
 {
     SAMPLE *loop = music->loop;
     const int32_t length = loop->length;
     SAMPLE *mixed = scratchFor(length);
-    if (!mixed) return report(MUSICError);
+    if (!mixed) return report(MUSICError, false);
 
     const int32_t draw = std::rand();
-    if (!music->patterns || music->patterns->count <= 0) return;
+    if (!music->patterns || music->patterns->count <= 0) return true;
     const int32_t index = draw % music->patterns->count;
     const int32_t offset = drawOffset(length);
     const SAMPLE *pattern = static_cast<const SAMPLE *>(LISTGet(music->patterns, index));
-    if (!pattern) return;
-    if (!valid(pattern) || pattern->length < 0) return report(MUSICError);
+    if (!pattern) return true;
+    if (!valid(pattern) || pattern->length < 0) return report(MUSICError, false);
 
     // The pattern's first min(pattern, loop) values, rotated right by offset.
     const int32_t used = pattern->length < length ? pattern->length : length;
@@ -102,6 +103,7 @@ void change(MUSIC *music)
     if (lockHook) lockHook();
     std::memcpy(loop->values, mixed->values, sizeof(int32_t) * length);
     if (unlockHook) unlockHook();
+    return true;
 }
 
 }  // namespace
@@ -160,10 +162,16 @@ int32_t MUSICAddPattern(MUSIC *music, SAMPLE *pattern)
 void MUSICStep(MUSIC *music)
 {
     if (!music) return report(MUSICError);
-    if (--music->countdown > 0) return;
-    music->countdown = music->period;
+    if (music->countdown > 1) {
+        --music->countdown;
+        return;
+    }
+    // A change that fails leaves the record as it was, countdown included: the next step tries
+    // again.
     if (!valid(music->loop) || music->loop->length <= 0) return report(MUSICError);
-    change(music);
+    const int32_t countdown = music->countdown;
+    music->countdown = music->period;
+    if (!change(music)) music->countdown = countdown;
 }
 
 void MUSICSetLockHooks(void (*lock)(), void (*unlock)())

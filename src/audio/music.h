@@ -35,7 +35,9 @@ MUSIC *MUSICCopy(const MUSIC *music);      // no copy: null
 int32_t MUSICAddPattern(MUSIC *music, SAMPLE *pattern);
 // One frame's step. Every period-th call draws five numbers from rand() (pattern index, then
 // four halves that place it on a 16-step grid) and sets each loop value v to
-// (3v + placed pattern) >> 2, in wrapping 32-bit arithmetic with an arithmetic shift.
+// (3v + placed pattern) >> 2, in wrapping 32-bit arithmetic with an arithmetic shift. A change
+// that cannot be made (no memory for its scratch, a loop or pattern without values) is reported
+// and leaves the record as it was, countdown included, so the next step tries again.
 void MUSICStep(MUSIC *music);
 // The loop buffer is read by the sound output on its own thread. A change is computed aside
 // and stored into the loop with one copy between lock() and unlock(), so a reader that takes
