@@ -21,7 +21,8 @@ extern ErrorReporter BYTEMAPError;  // switch off at start; line "BYTEMAP error"
 
 BYTEMAP *BYTEMAPNew();                                // 16 x 16 zeros; null on failure
 void BYTEMAPFree(BYTEMAP **map);                      // frees data and record, stores null
-void BYTEMAPResize(BYTEMAP *map, int32_t width, int32_t height);  // new zeroed cells, old ones dropped
+void BYTEMAPResize(BYTEMAP *map, int32_t width, int32_t height);  // new zeroed cells, old ones dropped;
+                                                      // no memory: reported, left 0 x 0 without cells
 void BYTEMAPClear(BYTEMAP *map);                      // every cell 0
 uint8_t BYTEMAPGetPixel(const BYTEMAP *map, int32_t x, int32_t y);        // 0 outside
 void BYTEMAPPutPixel(BYTEMAP *map, int32_t x, int32_t y, int32_t value);  // low byte; outside ignored

@@ -21,7 +21,8 @@ extern ErrorReporter IMGError;  // switch off at start; line "IMG error"
 
 IMG *IMGNew();                                        // 16 x 16 black; null on failure
 void IMGFree(IMG **image);                            // frees pixels and record, stores null
-void IMGResize(IMG *image, int32_t width, int32_t height);  // new zeroed pixels, old ones dropped
+void IMGResize(IMG *image, int32_t width, int32_t height);  // new zeroed pixels, old ones dropped;
+                                                      // no memory: reported, left 0 x 0 without pixels
 void IMGClear(IMG *image);                            // every pixel 0
 IMG *IMGCopy(const IMG *image);                       // new image, same size and pixels; null on failure
 void IMGCopyTo(const IMG *source, IMG *destination);  // same size required, else reports
