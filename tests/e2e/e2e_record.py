@@ -10,6 +10,7 @@ that cannot be written).
 Usage: e2e_record.py KOVA_RECORD"""
 import filecmp
 import os
+import re
 import resource
 import shutil
 import signal
@@ -41,10 +42,12 @@ def record(program, out):
 def read_ppm(path):
     with open(path, "rb") as f:
         data = f.read()
-    parts = data.split(maxsplit=4)
-    if parts[0] != b"P6" or parts[1:4] != [b"256", b"256", b"255"]:
+    # Exactly one whitespace byte ends the header: the raster may begin with bytes that read as
+    # whitespace (a pixel of red 9 to 13 or 32), which a split would swallow.
+    header = re.match(rb"P6\s+256\s+256\s+255\s", data)
+    if not header:
         fail("%s is not a 256 x 256 P6 picture" % path)
-    return parts[4]
+    return data[header.end():]
 
 
 def read_sheet(path):

@@ -15,6 +15,7 @@ Standard library only."""
 import concurrent.futures
 import hashlib
 import os
+import re
 import shutil
 import struct
 import subprocess
@@ -243,9 +244,12 @@ def record_all(program, work, jobs):
 
 def ppm_to_png(ppm):
     """A binary PPM (P6, maximum 255) as a PNG of 8-bit RGB rows."""
-    magic, width, height, maximum, pixels = ppm.split(maxsplit=4)
-    width, height = int(width), int(height)
-    if magic != b"P6" or maximum != b"255" or len(pixels) < 3 * width * height:
+    # exactly one whitespace byte ends the header; the raster may begin with such bytes
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+    if not header:
+        raise ValueError("not a binary 8-bit PPM")
+    width, height, pixels = int(header.group(1)), int(header.group(2)), ppm[header.end():]
+    if len(pixels) < 3 * width * height:
         raise ValueError("not a binary 8-bit PPM")
     rows = b"".join(b"\0" + pixels[3 * width * y:3 * width * (y + 1)] for y in range(height))
 
