@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/text.h"
@@ -40,6 +42,21 @@ int lit(const std::vector<uint32_t> &pixels)
 }
 
 int channel(uint32_t p, int shift) { return static_cast<int>(p >> shift & 255); }
+
+// Luminance contrast of two colours, 1 (equal) to 21 (black on white), as sRGB weighs them.
+double contrast(uint32_t a, uint32_t b)
+{
+    auto luminance = [](uint32_t p) {
+        double sum = 0;
+        for (auto [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+            double c = channel(p, shift) / 255.0;
+            sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
 
 // Splits a header into its lines up to the raster: magic, comment, size and, for P6, 255.
 struct Header {
@@ -261,6 +278,43 @@ TEST(Data, TextSheetIsThePaletteTheScenesPaintWith)
     EXPECT_EQ(shapes.size(), 32u);
 }
 
+// The tag and the read-out stand on every scene, the rain logo on the nearly white cell 185:
+// each must keep an edge that stands apart from it.
+TEST(Data, TagAndLogoCellsStandApartFromThePaleBackground)
+{
+    Image tags(IMGFromPNM(TAG_SHEET, TAG_SHEET_SIZE)), texts(IMGFromPNM(TEXT_SHEET, TEXT_SHEET_SIZE));
+    ASSERT_NE(tags.p, nullptr);
+    ASSERT_NE(texts.p, nullptr);
+    const uint32_t background = glyph(texts.p, 185, 8)[27];
+    // White ink wholly ringed by a dark, non-black (so not keyed away) colour: the ink leaves
+    // the cell's side columns and bottom row free; above it is the frame's top edge.
+    for (const char *s = "KOVA0123456789ABCDEF"; *s; ++s) {
+        std::vector<uint32_t> g = glyph(tags.p, *s, 8);
+        auto at = [&](int x, int y) { return g[static_cast<size_t>(y * 8 + x)]; };
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                if (at(x, y) != 0xFFFFFFu) continue;
+                EXPECT_TRUE(x > 0 && x < 7 && y < 7) << *s << " ink at the cell's edge " << x << "," << y;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        int nx = x + dx, ny = y + dy;
+                        if (nx < 0 || nx > 7 || ny < 0 || ny > 7 || at(nx, ny) == 0xFFFFFFu) continue;
+                        ASSERT_NE(at(nx, ny), 0u) << *s << " has a gap in its ring at " << nx << "," << ny;
+                        EXPECT_GE(contrast(at(nx, ny), background), 7.0) << *s;
+                    }
+            }
+    }
+    // Every colour the rain logo cycles through (both ranges, 185 itself skipped) has pixels
+    // that stand out from the background, however pale its fill.
+    for (int code = 128; code < 192; code = code == 143 ? 176 : code + 1) {
+        if (code == 185) continue;
+        std::vector<uint32_t> g = glyph(texts.p, code, 8);
+        double best = 0;
+        for (uint32_t p : g) best = std::max(best, contrast(p, background));
+        EXPECT_GE(best, 3.0) << "code " << code;
+    }
+}
+
 TEST(Data, BigSheetLettersFitAboveTheHop)
 {
     Map sheet(BYTEMAPFromPNM(BIG_SHEET, BIG_SHEET_SIZE));
@@ -336,6 +390,17 @@ TEST(Data, LogosHaveEvenLinesOfTheirCharacters)
     }
     EXPECT_NE(std::strchr(LOGO_FRAME, '#'), nullptr);
     EXPECT_NE(std::strchr(LOGO_FRAME, '*'), nullptr);
+    // The small logos stand in the middle of the 32 columns, a blank column each side.
+    for (const char *logo : {LOGO_RAIN, LOGO_PLASMA}) {
+        int first = 32, last = -1;
+        for (int i = 0; logo[i]; ++i)
+            if (logo[i] == 'A') {
+                first = std::min(first, i % 33);
+                last = std::max(last, i % 33);
+            }
+        EXPECT_GE(first, 1);
+        EXPECT_EQ(first, 31 - last) << "centred";
+    }
 }
 
 TEST(Data, ScrollTextIsOneLongLineFramedBySpaces)
@@ -359,16 +424,25 @@ TEST(Data, PagesAreSixPagesOfShortLines)
     EXPECT_EQ(text.back(), '\1') << "the last page's end is followed directly by the NUL";
     int pages = 0, lines = 0, longLines = 0;
     size_t column = 0;
-    for (char c : text) {
+    for (size_t at = 0; at < text.size(); ++at) {
+        char c = text[at];
         if (c == '\1') {
             EXPECT_EQ(column, 0u) << "page " << pages << " ends after a newline";
             EXPECT_GE(lines, 23) << "page " << pages;
             EXPECT_LE(lines, 34) << "page " << pages;
+            // The last line stays up for about a second (a frame per byte) before the end.
+            size_t hold = text.find_last_not_of(' ', at - 2);
+            EXPECT_GE(at - 2 - hold, 20u) << "page " << pages;
+            EXPECT_EQ(text[hold], '\n') << "page " << pages;
             ++pages;
             lines = 0;
         } else if (c == '\n') {
             EXPECT_LE(column, 33u);
             longLines += column > 32;
+            // The banner, a page's first eight lines, leaves the tag's four columns free.
+            if (lines < 8) {
+                EXPECT_LE(column, 28u) << "page " << pages << " line " << lines;
+            }
             ++lines;
             column = 0;
         } else {
@@ -442,6 +516,33 @@ TEST(Data, PatternsHaveTheCharacterOfTheKit)
         for (int k = 8000; k < 11024; ++k) tail = std::max(tail, std::abs(s.values[k]));
         EXPECT_LT(tail * 8, head) << "pattern " << i;
     }
+}
+
+// Played through the loop, which only ever mixes a quarter of a pattern into it, the kit must
+// be loud and full: each hit starts at once, has a body rather than a single spike, sits on
+// the zero line and fades out instead of stopping on a click.
+TEST(Data, PatternsHitAtOnceAreFullAndFadeOut)
+{
+    double levels = 0;
+    for (int i = 0; i < 14; ++i) {
+        const SAMPLE &s = PATTERNS.patterns[i];
+        Figures f = figures(s);
+        int32_t first = 0;
+        while (first < s.length && s.values[first] == 0) ++first;
+        EXPECT_LE(first, i == 6 ? 40 : 1) << "pattern " << i << " waits";
+        double sum = 0, squares = 0;
+        for (int32_t k = 0; k < s.length; ++k) {
+            sum += s.values[k];
+            squares += double(s.values[k]) * s.values[k];
+        }
+        double peak = std::max(-f.min, f.max), rms = std::sqrt(squares / s.length);
+        EXPECT_LE(20 * std::log10(peak / rms), 20.0) << "pattern " << i << ": crest factor in dB";
+        EXPECT_LE(std::abs(sum / s.length), peak / 1000) << "pattern " << i << ": DC offset";
+        for (int32_t k = f.last - 31; k <= f.last; ++k)
+            EXPECT_LE(std::abs(s.values[k]), peak / 100) << "pattern " << i << " ends on a step at " << k;
+        levels += 20 * std::log10(rms / 32768);
+    }
+    EXPECT_GE(levels / 14, -20.0) << "mean RMS of the kit in dBFS";
 }
 
 TEST(Data, EmbeddedDataIsWhatTheAssetFilesHold)

@@ -8,8 +8,8 @@ recorder=$(tools/build-recorder.sh)
 
 # One frame per scene of the first cycle (scenes start at frames 1, 502, 753, 1753 and 2253):
 # the rain piled under its logo, the plasma with its logo, the frame logo swinging in behind a
-# letter, the trace, and a page typed nearly to its end.
-stills=(400 702 880 1850 2853)
+# letter, the trace, and the first page typed to its last line, held before it ends.
+stills=(400 738 880 1850 2882)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 only=$(IFS=,; echo "${stills[*]}")

@@ -111,7 +111,7 @@ def patterns():
 def main():
     outdir = sys.argv[1] if len(sys.argv) > 1 else "."
     os.makedirs(outdir, exist_ok=True)
-    c = Canvas(1120, 2160)
+    c = Canvas(1120, 2640)
     y = 16
     c.text(16, y, "KOVA1301 compiled-in data", zoom=3)
     y += 48
@@ -140,8 +140,13 @@ def main():
     c.text(16, y, "TAG_SHEET  P6 256x80, 8x8 ASCII, 0 blank, 204 cursor block (2x)", 0xFFD060, 2)
     y += 24
     c.picture(16, y, w, h, px, 2)
-    c.text(16 + 512 + 12, y + 8, "The tag:", 0xC0C8FF)
-    c.text(16 + 512 + 12, y + 24, "KOVA", zoom=4)
+    c.text(16 + 512 + 12, y + 8, "The tag, on the palest and the darkest ground:", 0xC0C8FF)
+    wt, ht, tp = read_pnm("text_sheet.ppm")
+    pale = tp[(185 // 32 * 8 + 3) * wt + 185 % 32 * 8 + 3]
+    c.box(16 + 512 + 12, y + 22, 136, 36, pale)
+    c.text(16 + 512 + 14, y + 24, "KOVA", zoom=4)
+    c.box(16 + 512 + 160, y + 22, 136, 36, 0x000000)
+    c.text(16 + 512 + 162, y + 24, "KOVA", zoom=4)
     c.text(16 + 512 + 12, y + 64, "Read-out: 19 32", zoom=2)
     c.text(16 + 512 + 12, y + 96, "Typed page text\xcc", zoom=2)
     y += 160 + 24
@@ -179,8 +184,21 @@ def main():
             for col, ch in enumerate(line):
                 c.box(x + col * 4, y + r * 4, 4, 4, colour if ch == "A" else 0x181820)
         x += 32 * 4 + 24
+    # The rain logo's K in every colour its cycle takes, drawn with the palette's own cells on
+    # the background cell 185, as scene 1 shows it.
+    c.text(x, y, "K of the rain logo in each colour step, on 185:", 0xC0C8FF)
+    wt, ht, tp = read_pnm("text_sheet.ppm")
+    cell = lambda code: [tp[(code // 32 * 8 + yy) * wt + code % 32 * 8 + xx]
+                         for yy in range(8) for xx in range(8)]
+    letter = [line[:8] for line in open(os.path.join(ASSETS, "logo_rain.txt")).read().split("\n")[:14]]
+    steps = [code for code in list(range(128, 144)) + list(range(176, 192)) if code != 185]
+    for i, code in enumerate(steps):
+        sx, sy = x + (i % 8) * 68, y + 14 + (i // 8) * 116
+        for r, line in enumerate(letter):
+            for col in range(8):
+                c.picture(sx + col * 8, sy + r * 8, 8, 8, cell(code if line[col] == "A" else 185))
     lines = open(os.path.join(ASSETS, "logo_frame.txt")).read().split("\n")[:-1]
-    y += 14 * 4 + 12
+    y += 14 + 4 * 116
     for r, line in enumerate(lines):
         for col, ch in enumerate(line):
             colour = {"#": 0x2040C0, "*": 0xF0D050}.get(ch, 0x181820)

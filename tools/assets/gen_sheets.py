@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Makes the four glyph sheets of assets/:
 
-  tag_sheet.ppm   P6 256 x 80, 8 x 8: the PC console font in white with a dark drop shadow
-                  (ASCII at its codes, code-page 437 symbols elsewhere, 0 blank, 204 a block)
+  tag_sheet.ppm   P6 256 x 80, 8 x 8: white glyphs in a dark ring, capitals and digits drawn
+                  narrow so their ring is whole, the rest the PC console font (ASCII at its
+                  codes, code-page 437 symbols elsewhere, 0 blank, 204 a block)
   text_sheet.ppm  P6 256 x 80, 8 x 8: the texture palette of the text-mode scenes
   big_sheet.pbm   P4 1024 x 128, 32 x 32: DejaVu Sans Bold capitals for the scroller
   page_sheet.ppm  P6 1024 x 128, 32 x 32: a gold DejaVu font, symbols and, at 16..23, the
@@ -14,7 +15,7 @@ choice comes from a seeded generator.
 import math
 import random
 
-from common import (DEJAVU, asset, channels, console_font, cp437, hsv, mix, render_cell,
+from common import (CAPS, DEJAVU, asset, channels, console_font, cp437, hsv, mix, render_cell,
                     rgb, scale, write_pbm, write_ppm)
 
 WHITE = 0xFFFFFF
@@ -43,24 +44,41 @@ class Sheet:
 # ---------------------------------------------------------------------------------------------
 # TAG_SHEET
 
+OUTLINE = 0x0C0C14   # nearly black: black itself is transparent when the glyphs are keyed
+
+
+def tag_rows(code, font):
+    """The 8 row bytes of a glyph of the tag font: capitals and digits from CAPS, in columns 1
+    to 6 and rows 0 to 6; everything else the console font's own glyph."""
+    ch = chr(code)
+    if ch in CAPS:
+        return [sum(1 << (6 - x) for x, c in enumerate(row) if c == "#") for row in CAPS[ch]] + [0]
+    return font.get(code if 32 <= code < 127 else cp437(code))
+
+
 def tag_sheet():
     font = console_font()
     sheet = Sheet(256, 80, 8)
-    shadow = 0x383848
     for code in range(1, 256):
         if code == 204:
             sheet.glyph(code, lambda x, y: WHITE)
             continue
-        rows = font.get(code if 32 <= code < 127 else cp437(code))
+        rows = tag_rows(code, font)
         if rows is None:
             continue
         lit = lambda x, y: 0 <= x < 8 and 0 <= y < 8 and rows[y] >> (7 - x) & 1
-        # White ink; a shadow one pixel down and right where the ink leaves room, so the tag
-        # stays readable over bright scenes and the typed pages get a darker edge.
-        sheet.glyph(code, lambda x, y: WHITE if lit(x, y) else
-                    (shadow if lit(x - 1, y - 1) else 0))
+        if 176 <= code <= 223:
+            # shades, box drawing and blocks tile edge to edge: no ring
+            sheet.glyph(code, lambda x, y: WHITE if lit(x, y) else 0)
+            continue
+        # White ink in a dark ring: the tag reads on the palest and the darkest picture alike,
+        # and the typed pages get a dark edge. The capitals and digits keep the cell's outer
+        # columns and bottom row free, so their ring is whole (above them is the frame's top
+        # edge where the tag and the read-out stand).
+        ring = lambda x, y: any(lit(x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+        sheet.glyph(code, lambda x, y: WHITE if lit(x, y) else (OUTLINE if ring(x, y) else 0))
     write_ppm(asset("tag_sheet.ppm"), 256, 80, sheet.pixels,
-              "KOVA tag font: 8x8 PC glyphs, white with shadow, 204 block")
+              "KOVA tag font: 8x8 glyphs, white in a dark ring, 204 block")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -94,11 +112,15 @@ def ramp_count(j):
     return round(64 * j / 15) if j <= 15 else round(64 * (31 - j) / 16)
 
 
-def bevel(colour, x, y, light=0.45, dark=0.62):
-    """A solid block with a lit top-left and a shaded bottom-right edge."""
-    if x == 0 or y == 0:
+def bevel(colour, x, y, light=0.45, dark=0.62, rim=0.45):
+    """A solid block: a dark rim all round, inside it a lit top-left and a shaded bottom-right
+    edge. The rim keeps a block of any colour, the palest included, apart from the nearly
+    white background it is laid on."""
+    if x in (0, 7) or y in (0, 7):
+        return scale(colour, rim)
+    if x == 1 or y == 1:
         return mix(colour, WHITE, light)
-    if x == 7 or y == 7:
+    if x == 6 or y == 6:
         return scale(colour, dark)
     return colour
 
@@ -202,7 +224,7 @@ def text_sheet():
         if k == 9:   # the logo scenes' background: a nearly white tile with a faint seam
             sheet.glyph(185, lambda x, y: 0xD8DCE4 if x == 7 or y == 7 else 0xECEEF2)
         else:
-            sheet.glyph(176 + k, lambda x, y: bevel(gradient(k), x, y, 0.3, 0.7))
+            sheet.glyph(176 + k, lambda x, y: bevel(gradient(k), x, y, 0.3, 0.75))
     for k in range(32):
         sheet.glyph(192 + k, lambda x, y: dot(k, x, y))
     for k, shape in enumerate(shapes()):

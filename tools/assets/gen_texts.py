@@ -7,12 +7,13 @@
   scroll.txt                      the scroll text, one line of 1891 characters
   pages.txt                       the six typed pages, 3564 bytes, each ended by the byte 1
 
-The letters of the logos and of the page banners are DejaVu Sans Bold, rendered large and
-sampled down to character cells. Needs python3-pil and fonts-dejavu-core.
+The small logos' letters are drawn cell by cell; the frame logo's are DejaVu Sans Bold,
+rendered large and sampled down to character cells; the page banners use the tag font's
+capitals (common.CAPS). Needs python3-pil and fonts-dejavu-core.
 """
 from PIL import Image, ImageDraw, ImageFont
 
-from common import DEJAVU, asset, console_font
+from common import CAPS, DEJAVU, asset
 
 BOLD = DEJAVU + "DejaVuSans-Bold.ttf"
 
@@ -31,29 +32,41 @@ def ink(text, rows, cols=None, font=BOLD):
     return [[small.getpixel((x, y)) / 255 for x in range(cols)] for y in range(rows)]
 
 
-CONDENSED = DEJAVU + "DejaVuSansCondensed-Bold.ttf"
-
-
-def slots(text, rows, slot, letter):
-    """Letters each squeezed into `letter` columns of a `slot`-wide slot: even spacing for
-    the small logos, where proportional letters would run together."""
-    grid = [[0.0] * (slot * len(text)) for _ in range(rows)]
-    for i, ch in enumerate(text):
-        cell = ink(ch, rows, letter, CONDENSED)
-        for y in range(rows):
-            for x in range(letter):
-                grid[y][i * slot + x] = cell[y][x]
-    return grid
+# The letters of the two small logos, drawn cell by cell: six cells wide, twelve high, strokes
+# two cells thick, so a letter still reads when rain piles on it or plasma runs through it.
+LOGO_LETTERS = {
+    "K": ["##..##", "##..##", "##.##.", "##.##.", "####..", "###...",
+          "###...", "####..", "##.##.", "##.##.", "##..##", "##..##"],
+    "O": [".####.", "######", "##..##", "##..##", "##..##", "##..##",
+          "##..##", "##..##", "##..##", "##..##", "######", ".####."],
+    "V": ["##..##", "##..##", "##..##", "##..##", "##..##", "##..##",
+          "##..##", "##..##", ".####.", ".####.", "..##..", "..##.."],
+    "A": [".####.", "######", "##..##", "##..##", "##..##", "######",
+          "######", "##..##", "##..##", "##..##", "##..##", "##..##"],
+    "1": ["..##..", ".###..", "####..", "..##..", "..##..", "..##..",
+          "..##..", "..##..", "..##..", "..##..", "######", "######"],
+    "3": [".####.", "######", "##..##", "....##", "....##", "..###.",
+          "..###.", "....##", "....##", "##..##", "######", ".####."],
+    "0": [".####.", "######", "##..##", "##..##", "##.###", "##.###",
+          "###.##", "###.##", "##..##", "##..##", "######", ".####."],
+}
 
 
 def small_logo(text, path):
-    rows, cols = 14, 32
-    grid = slots(text, rows - 1, 8, 7)       # 13 rows of letters, a free row below
+    """Four letters of LOGO_LETTERS two cells apart, centred in 14 lines of 32: a blank column
+    each side and a blank line above and below."""
+    rows, cols, gap = 14, 32, 2
+    width = 6 * len(text) + gap * (len(text) - 1)
+    left = (cols - width) // 2
     lines = []
     for y in range(rows):
-        row = grid[y] if y < rows - 1 else []
-        line = "".join("A" if x < len(row) and row[x] >= 0.5 else " " for x in range(cols))
-        lines.append(line)
+        line = [" "] * cols
+        if 1 <= y <= 12:
+            for i, ch in enumerate(text):
+                for x, c in enumerate(LOGO_LETTERS[ch][y - 1]):
+                    if c == "#":
+                        line[left + i * (6 + gap) + x] = "A"
+        lines.append("".join(line))
     write_lines(path, lines, rows, cols)
 
 
@@ -103,29 +116,36 @@ def write_lines(path, lines, rows, cols):
 
 # ---- the scroll text ------------------------------------------------------------------------
 
+# The greeted groups, in the scroll text and on the greetings page.
+GREETED = ["Tin Heron", "Copperdusk", "Glasswyrm", "Hexmoor", "Saltmarsh", "Velvet Vector",
+           "Lampwick Nine", "Paperlantern", "Kilnworks", "Blue Sextant", "Bitplane Bakery",
+           "Moth and Magnet", "Quietbit", "Northlight"]
+
+# One letter fills the screen, so a visit of the scroller shows about 85 characters: the group,
+# the party and the first greetings come first, the rest is for those who stay.
 SCROLL = (
-    "Hello out there, this is KOVA with our little text-mode production 1301, fresh from the "
-    "party hall of Kestrel Bay 2013, coded in the dark hours between the soldering contest "
-    "and the breakfast queue... Everything you see is drawn one glyph at a time: falling drops, "
-    "plasma made of coloured blocks, these fat letters hopping across a screen of thirty-two "
-    "by thirty-two cells, a waveform painted with dots and pages typed over rainbow bars. "
-    "Fourteen little drum sounds are mixed into a loop that changes every few seconds, so "
-    "no two minutes sound quite the same. Press A and S to change the speed of this scroller, "
-    "B to change its colours, F to see the frame rate, space to jump to the next part and "
-    "escape when you have had enough. Credits: code by Vell, graphics and fonts by Quadrille, "
-    "drums synthesised by Oxide Moth, texts by all of us at three in the morning. "
-    "Now the greetings, in no particular order: Tin Heron - Copperdusk - Glasswyrm - "
-    "Saltmarsh Coders - Velvet Vector - Paperlantern - Hexmoor - Blue Sextant - Bitplane "
-    "Bakery - Moth and Magnet - Quietbit Collective - Northlight Division - Kilnworks - "
-    "Lampwick Nine - the whole Kestrel Bay crew for the tea, the power and the patience. "
-    "A special hello to the people who still count cycles and draw fonts by hand: the "
-    "scene is alive because of you. We wanted to make something small that feels big on a "
-    "party screen, and we hope the loud speakers are treating you well. Fun fact: every "
-    "letter of this scroller is built from hundreds of little glyphs, and they all "
-    "take their colours from a plasma of their own, frame after frame. If you liked it, come "
-    "and find us at the next party; if you did not, come anyway and tell us why, we bring "
-    "the coffee. That is all from KOVA for now... the text will wrap in a moment and begin "
-    "again, so lean back and enjoy the plasma.   Signing off: Vell, Quadrille, Oxide Moth."
+    "KOVA at Kestrel Bay 2013 greets " + ", ".join(GREETED[:4]) + "... "
+    "Hello out there, this is our little text-mode production 1301, coded in the dark hours "
+    "between the soldering contest and the breakfast queue. More greetings to "
+    + ", ".join(GREETED[4:-1]) + " and " + GREETED[-1] + ", and to the whole Kestrel Bay crew "
+    "for the tea, the power and the patience. "
+    "Everything you see is drawn one glyph at a time: falling drops, plasma made of coloured "
+    "blocks, these fat letters hopping across a screen of thirty-two by thirty-two cells, a "
+    "waveform painted with dots and pages typed over rainbow bars. Fourteen little drum sounds "
+    "are mixed into a loop that changes every few seconds, so no two minutes sound quite the "
+    "same. Press A and S to change the speed of this scroller, B to change its colours, F to "
+    "see the frame rate, space to jump to the next part and escape when you have had enough. "
+    "Credits: code by Vell, graphics and fonts by Quadrille, drums synthesised by Oxide Moth, "
+    "texts by all of us at three in the morning. Not one sample was borrowed: every drum hit "
+    "is a few lines of arithmetic. "
+    "A special hello to the people who still count cycles and draw fonts by hand: the scene is "
+    "alive because of you. We wanted to make something small that feels big on a party screen, "
+    "and we hope the loudspeakers are treating you well. Fun fact for coders: every letter of this "
+    "scroller is built from hundreds of little glyphs, and they all take their colours from a "
+    "plasma of their own, frame after frame. If you liked it, come and find us at the next "
+    "party; if you did not, come anyway and tell us why, we bring the coffee. That is all from "
+    "KOVA for now... the text will wrap in a moment and begin again, so lean back and enjoy "
+    "the plasma.   Signing off: Vell, Quadrille, Oxide Moth."
 )
 
 
@@ -142,28 +162,27 @@ def scroll_text(path, total=1891, lead=10):
 
 # ---- the pages ------------------------------------------------------------------------------
 
-def banner(word, indent=None):
-    """An ASCII-art banner: the word in the PC console font, one character per pixel ('#'),
-    with a '.' shadow below and to the right. Each letter keeps its ink columns and one gap."""
-    font = console_font()
+BANNER_COLUMNS = 28     # the tag covers the last four columns of the first line
+SHOUT = ["##", "##", "##", "##", "##", "..", "##"]   # '!' for the banners
+
+
+def banner(word):
+    """An ASCII-art banner: the word in the tag font's capitals, one character per pixel ('#'),
+    with a '.' shadow below and to the right, centred in the columns the tag leaves free."""
     columns = []
     for ch in word:
-        rows = font[ord(ch)]
-        used = [x for x in range(8) if any(r >> (7 - x) & 1 for r in rows)]
-        for x in range(min(used), max(used) + 1):
-            columns.append([r >> (7 - x) & 1 for r in rows])
-        columns.append([0] * 8)
-    grid = [[col[y] for col in columns] for y in range(8)]
-    lit = lambda x, y: 0 <= y < 8 and 0 <= x < len(columns) and grid[y][x]
-    lines = []
-    for y in range(8):
-        lines.append("".join("#" if lit(x, y) else "." if lit(x - 1, y - 1) else " "
-                             for x in range(len(columns) + 1)).rstrip())
-    while lines and not lines[-1]:
-        lines.pop()
+        rows = SHOUT if ch == "!" else CAPS[ch]
+        for x in range(len(rows[0])):
+            columns.append([1 if row[x] == "#" else 0 for row in rows])
+        columns.append([0] * 7)
+    columns.pop()
+    height = 7
+    lit = lambda x, y: 0 <= y < height and 0 <= x < len(columns) and columns[x][y]
+    lines = ["".join("#" if lit(x, y) else "." if lit(x - 1, y - 1) else " "
+                     for x in range(len(columns) + 1)).rstrip() for y in range(height + 1)]
     width = max(len(l) for l in lines)
-    assert width <= 32, (word, width)
-    pad = (32 - width) // 2 if indent is None else indent
+    assert width <= BANNER_COLUMNS, (word, width)
+    pad = (BANNER_COLUMNS - width) // 2
     return [(" " * pad + l).rstrip() for l in lines]
 
 
@@ -171,26 +190,30 @@ def ruler(n=32, ch="-"):
     return ch * n
 
 
+def columns(names, second=17):
+    """Names two to a line, the second column starting at `second`."""
+    pairs = [names[i:i + 2] for i in range(0, len(names), 2)]
+    lines = [(" " + pair[0]).ljust(second) + (pair[1] if len(pair) > 1 else "") for pair in pairs]
+    assert all(len(l) <= 32 and len(" " + p[0]) < second for l, p in zip(lines, pairs)), lines
+    return [l.rstrip() for l in lines]
+
+
 PAGES = [
     # 1: the title
-    lambda: banner("KOVA") + ["", "           presents", ""] + banner("1301") + [
-        "", ruler(), "   a text-mode demo for the", "   Kestrel Bay 2013 compo", ruler()],
+    lambda: banner("KOVA") + ["", "         presents", ""] + banner("1301") + [
+        "", ruler(), "   a text-mode demo for the", "   Kestrel Bay 2013 compo", ruler(), "",
+        "   released at the party hall"],
     # 2: credits
     lambda: banner("CREW") + [
         "", ruler(), "", " code ............... Vell", " graphics, fonts .... Quadrille",
         " drums, sound ....... Oxide Moth", " texts .............. all of us",
         "   (mostly at 3 in the morning)", "", ruler(), "", " Made on borrowed laptops, on",
-        " three power strips and too", " much tea.", ""],
-    # 3: greetings: 34 lines, the last two below the screen and left empty; its rule has 33
-    # characters, the last of which falls off the right edge
+        " three power strips and too", " much tea."],
+    # 3: greetings; its rule has 33 characters, the last of which falls off the right edge
     lambda: banner("HEY!") + [
-        "", ruler(33), " Greetings fly out to:", "",
-        "  Tin Heron        Copperdusk", "  Glasswyrm        Hexmoor", "  Saltmarsh Coders",
-        "  Velvet Vector    Lampwick Nine", "  Paperlantern     Kilnworks",
-        "  Blue Sextant  Bitplane Bakery", "  Moth and Magnet", "  Quietbit Collective",
-        "  Northlight Division", "", " ...and everybody at the big", " screen tonight.", ruler(),
-        " Missing here? We owe you a", " drink. Come and collect it.", "", "", "", "", "", "",
-        ""],
+        "", ruler(33), " Greetings fly out to:", ""] + columns(GREETED) + [
+        "", " ...and everybody at the big", " screen tonight.", ruler(),
+        " Missing here? We owe you a", " drink. Come and collect it."],
     # 4: short messages
     lambda: banner("INFO") + [
         "", ruler(), " Vell: the plasma in part two", " runs on six sine waves and one",
@@ -199,34 +222,43 @@ PAGES = [
         " Oxide Moth: turn it up!", "", ruler(),
         " Keys: space skips a part,", " 5 and 6 set the speed, F shows", " the frame rate, A S B steer",
         " the scroller, escape quits."],
-    # 5: the party (23 lines)
+    # 5: the party
     lambda: banner("KB13") + [
         "", ruler(), " Kestrel Bay 2013: three days", " of compos, soldering, snow",
         " and a sauna nobody skipped.", " Thanks to the organisers for", " the hall and the big screen,",
-        " and to the cook for the soup", " at four in the morning.", ruler(), " Vote for what you enjoyed,",
-        " not for who you know.", "", "", ""],
+        " and to the cook for the soup", " at four in the morning.", ruler(), "", " Vote for what you enjoyed,",
+        " not for who you know.", " See you in the sauna."],
     # 6: goodbye
     lambda: banner("BYE!") + [
         "", ruler(), "", " That was 1301 by KOVA.", "", " The pages start again in a",
         " moment; the loop never stops.", " Press escape to leave.", "", ruler(), "",
-        " see you at the next party", "", "", ""],
+        " see you at the next party", "", " and thanks for watching!"],
 ]
+
+HOLD = 25            # spaces typed after a page's last line: it stays up for about a second
+FIRST_PAGE = 644     # bytes of the first page, end byte included (the cycle's length follows)
 
 
 def pages_text(path, total=3564):
+    """Each page, then a line of spaces that holds its last line on screen before the page's
+    end byte. The holds are stretched or shortened a little (by at most seven frames) to give
+    the first page and the whole text their sizes."""
     pages = [page() for page in PAGES]
     long_lines = sum(len(l) > 32 for page in pages for l in page)
     assert long_lines == 1 and all(len(l) <= 33 for page in pages for l in page)
     assert all(32 <= ord(c) <= 126 for page in pages for l in page for c in l)
-    join = lambda: "".join("".join(l + "\n" for l in page) + "\x01" for page in pages)
-    # Fit the exact size: the closing line of the last page trails off in dots.
-    missing = total - len(join())
-    assert 0 <= missing <= 32 - len(pages[-1][-1]), f"pages miss the size by {missing} bytes"
-    pages[-1][-1] += "." * missing
-    body = join()
-    assert len(body) == total
+    size = lambda page, hold: sum(len(l) + 1 for l in page) + hold + 2
+    holds = [HOLD] * len(pages)
+    holds[0] = FIRST_PAGE - size(pages[0], 0)
+    rest = total - FIRST_PAGE - sum(size(page, 0) for page in pages[1:])
+    for i in range(1, len(pages)):
+        holds[i] = rest // (len(pages) - 1) + (1 if i <= rest % (len(pages) - 1) else 0)
+    assert all(18 <= h <= 32 for h in holds), holds
+    body = "".join("".join(l + "\n" for l in page) + " " * hold + "\n\x01"
+                   for page, hold in zip(pages, holds))
+    assert len(body) == total and body.index("\x01") + 1 == FIRST_PAGE
     for i, page in enumerate(pages):
-        assert 23 <= len(page) <= 34, (i, len(page))
+        assert 23 <= len(page) + 1 <= 34, (i, len(page) + 1)
     with open(path, "wb") as f:
         f.write(body.encode("ascii"))
 
