@@ -1,8 +1,9 @@
-// The shared foundation: the error reporter and the sine table.
+// The shared foundation: the error reporter, the sine table and the random generator.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
+#include "core/random.h"
 #include "core/report.h"
 #include "core/sintab.h"
 #include "report_capture.h"
@@ -58,3 +59,20 @@ TEST(Sintab, FollowsTheSinglePrecisionRule)
     EXPECT_EQ(lo, -32766);
     EXPECT_EQ(hi, 32766);
 }
+
+#ifdef __GLIBC__
+// The generator that stands in for a C library's own must draw what the Linux programs draw:
+// rand() and random() interleaved from one sequence, for the program's seed, a seed with the top
+// bit set (negative as a word) and 0 (taken as 1).
+TEST(Random, DrawsWhatTheLinuxCLibraryDraws)
+{
+    for (const uint32_t seed : {542388762u, 0x80000001u, 0u, 1u}) {
+        std::srand(seed);
+        RANDOMSeed(seed);
+        for (int i = 0; i < 2000; ++i) {
+            const long expected = i % 2 ? random() : std::rand();
+            ASSERT_EQ(RANDOMNext(), expected) << "seed " << seed << ", draw " << i;
+        }
+    }
+}
+#endif
