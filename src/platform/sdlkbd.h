@@ -25,3 +25,8 @@ SDLKBD *SDLKBDCopy(const SDLKBD *keyboard);         // there is one keyboard: nu
 // (27 Escape, 32 space, lower-case letters; F2 also gives 27), a release stores 0, every other
 // event is dropped. Byte 0 keeps its value when no key event arrives.
 void SDLKBDGetKey(SDLKBD *keyboard);
+// SDL 1.2's key symbol for a symbol from the browser's SDL, which sends keys outside ASCII as
+// 1024 + scancode (the right arrow as 1103, not 275): what SDLKBDGetKey reads in the web build,
+// so that F2 still reads as Escape. Other symbols come back as they are; a key that SDL 1.2
+// has no symbol for gives 0, as on the desktop.
+int32_t SDLKBDDesktopSymbol(int32_t symbol);
