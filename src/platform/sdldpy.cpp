@@ -8,6 +8,10 @@
 
 #include "core/ident.h"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 ErrorReporter SDLDPYError = {0, "SDLDPY error"};
 
 #ifdef _WIN32
@@ -24,8 +28,11 @@ KOVA_IDENT(SDLDPYIdent, "SDLDPY  ", "20110108", "LINUXSDL", "ValenTRQ", "CODE   
 namespace {
 
 // SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_ASYNCBLIT | SDL_HWSURFACE on Linux; Windows leaves out
-// SDL_ASYNCBLIT. The depth asked for is always 0, the desktop's own.
-#ifdef _WIN32
+// SDL_ASYNCBLIT. The depth asked for is always 0, the desktop's own. The browser's SDL numbers
+// its flags otherwise: there they are named, not written out.
+#if defined(__EMSCRIPTEN__)
+constexpr uint32_t MODE_FLAGS = SDL_ANYFORMAT | SDL_ASYNCBLIT | SDL_HWSURFACE | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0u);
+#elif defined(_WIN32)
 #if KOVA_FULLSCREEN
 constexpr uint32_t MODE_FLAGS = 0x90000001u;
 #else
@@ -88,12 +95,52 @@ bool isFrameFormat(const SDL_Surface *target)
            f->Gmask == GREEN_MASK && f->Bmask == BLUE_MASK;
 }
 
+// Where a channel mask of 32-bit pixels is one whole byte: its shift, else -1.
+int byteShift(uint32_t mask)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        if (mask == 0xFFu << shift) return shift;
+    return -1;
+}
+
+// A 32-bit surface whose three channels are whole bytes in another order, like the browser's
+// canvas (red in the low byte); an alpha byte, if any, is also whole.
+bool isReorderedFormat(const SDL_Surface *target)
+{
+    const SDL_PixelFormat *f = target->format;
+    if (f->BitsPerPixel != 32 || f->BytesPerPixel != 4) return false;
+    const int r = byteShift(f->Rmask), g = byteShift(f->Gmask), b = byteShift(f->Bmask);
+    return r >= 0 && g >= 0 && b >= 0 && r != g && g != b && r != b && (f->Amask == 0 || byteShift(f->Amask) >= 0);
+}
+
+// Each pixel's three bytes moved to the surface's places, its alpha byte set opaque. SDL's
+// blitter would do the same, but the browser's SDL has none for pixels in memory.
+void copyReordered(SDL_Surface *target, const IMG *image)
+{
+    const SDL_PixelFormat *f = target->format;
+    const int r = byteShift(f->Rmask), g = byteShift(f->Gmask), b = byteShift(f->Bmask);
+    const uint32_t opaque = f->Amask;
+    for (int32_t row = 0; row < image->height; ++row) {
+        const uint32_t *from = image->pixels + static_cast<size_t>(row) * image->width;
+        uint32_t *to = static_cast<uint32_t *>(target->pixels) + static_cast<size_t>(row) * (target->pitch / 4);
+        for (int32_t x = 0; x < image->width; ++x) {
+            const uint32_t p = from[x];
+            to[x] = ((p >> 16 & 0xFF) << r) | ((p >> 8 & 0xFF) << g) | ((p & 0xFF) << b) | opaque;
+        }
+    }
+}
+
 void present()
 {
     if (doubleBuffered)
         SDL_Flip(surface);
     else
         SDL_UpdateRect(surface, 0, 0, 0, 0);
+#ifdef __EMSCRIPTEN__
+    // The page shows the canvas only once the browser has control again: every shown frame
+    // yields to it (the frame loop never returns to the browser otherwise).
+    emscripten_sleep(0);
+#endif
 }
 
 }  // namespace
@@ -193,8 +240,15 @@ void SDLDPYPutIMG(SDL_Surface *target, const IMG *image)
         if (lock) SDL_UnlockSurface(target);
         return;
     }
-    // Any other format (16 or 24 bits, another channel order, a palette): SDL's blitter converts
-    // and locks the target itself.
+    if (isReorderedFormat(target) && static_cast<size_t>(target->pitch) >= rowBytes && target->pitch % 4 == 0) {
+        const bool lock = SDL_MUSTLOCK(target);
+        if (lock && SDL_LockSurface(target) < 0) return report(SDLDPYError);
+        copyReordered(target, image);
+        if (lock) SDL_UnlockSurface(target);
+        return;
+    }
+    // Any other format (16 or 24 bits, a palette): SDL's blitter converts and locks the target
+    // itself.
     SDL_Surface *source = lend(image);
     if (!source) return report(SDLDPYError);
     SDL_BlitSurface(source, nullptr, target, nullptr);

@@ -37,7 +37,9 @@ SDLDPY *SDLDPYCopy(const SDLDPY *display);          // the instance itself (ther
 void SDLDPYSetMode(SDLDPY *display, int32_t width, int32_t height);
 // Shows a frame of exactly the display's size (anything else reports and shows nothing). On a
 // 32-bit 0xFF0000/0xFF00/0xFF surface the frame is copied straight (row by row when the rows
-// are padded); any other surface format is converted by SDL's blitter.
+// are padded), on another 32-bit surface of whole-byte channels (the browser's canvas) byte by
+// byte into place; any other surface format is converted by SDL's blitter. In the web build
+// the page then yields to the browser, which shows the canvas.
 void SDLDPYShowIMG(SDLDPY *display, const IMG *image);
 // Shows the top-left min(image, display) part of an image of any size through SDL_DisplayFormat
 // and SDL_UpperBlit. Allocates two surfaces per call: not for the frame loop.
@@ -62,6 +64,8 @@ SDLDPY *SDLDPYInstance();                          // the one display, or null w
 SDL_Surface *SDLDPYSurface(const SDLDPY *display); // the screen surface; null when the mode failed or for anything but the instance
 // Copies a frame into any surface of at least the image's size: straight when the surface is
 // 32-bit 0xFF0000/0xFF00/0xFF with rows of exactly width x 4 bytes, row by row when only the
-// row length differs, through SDL's blitter otherwise (locking when SDL_MUSTLOCK says so).
+// row length differs, each pixel's bytes reordered when its channels are whole bytes in
+// another order (any alpha byte set to 0xFF), through SDL's blitter otherwise (locking when
+// SDL_MUSTLOCK says so).
 // Does not present. Reports a null argument or a surface smaller than the image.
 void SDLDPYPutIMG(SDL_Surface *target, const IMG *image);
