@@ -148,8 +148,11 @@ void DemoQuit()
     SDLKBDFree(&keyboard);
     SDLDPYFree(&display);
     DemoSoundFree();
-    // Gives the desktop its video mode back after the fullscreen program.
+#ifndef __EMSCRIPTEN__
+    // Gives the desktop its video mode back after the fullscreen program (the browser's SDL
+    // has nothing to give back, and says so on the console).
     SDL_Quit();
+#endif
 #endif
     std::exit(0);
 }
