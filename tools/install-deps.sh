@@ -13,6 +13,8 @@ packages=(
   xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev gdb
   # the Windows programs: cross compiler, SDL's source package, wine to run them
   g++-mingw-w64-x86-64 dpkg-dev wine wine64
+  # the web page: the compiler with its SDL 1.2, and the browser that its test drives
+  emscripten chromium
 )
 
 as_root=()
@@ -41,4 +43,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   [ -n "$updated" ] || "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The web page's test drives chromium with playwright-core from npm (pinned in
+# tests/e2e/package-lock.json; it downloads no browser), kept in build/web-node. Debian's npm
+# comes apart from its Node; a Node from elsewhere brings its own.
+if ! command -v npm >/dev/null; then
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm
+fi
+root=$(cd "$(dirname "$0")/.." && pwd)
+node_dir=$root/build/web-node
+if ! cmp -s "$root/tests/e2e/package-lock.json" "$node_dir/package-lock.json" ||
+   [ ! -d "$node_dir/node_modules/playwright-core" ]; then
+  mkdir -p "$node_dir"
+  cp "$root/tests/e2e/package.json" "$root/tests/e2e/package-lock.json" "$node_dir/"
+  (cd "$node_dir" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
 fi

@@ -3,10 +3,12 @@
 #   1. g++ build, warnings as errors: unit tests, end-to-end tests under Xvfb (and, where wine
 #      is installed, the Windows programs built by tools/build-windows.sh and run under wine),
 #      benchmarks built;
-#   2. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
-#   3. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
-#   4. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
-# Build trees live in build/; set KOVA_SKIP to a list of "gcc asan tsan fuzz" to leave some out.
+#   2. where chromium is installed: the web page built with emscripten (tools/build-web.sh) and
+#      played in headless chromium against kova-record's frames (tests/e2e/e2e_web.mjs);
+#   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
+#   4. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
+#   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
+# Build trees live in build/; set KOVA_SKIP to a list of "gcc web asan tsan fuzz" to leave some out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -26,6 +28,13 @@ if [[ $skip != *" gcc "* ]]; then
   CXX=g++ CC=gcc cmake -S . -B build/gcc -G Ninja -DKOVA_WERROR=ON
   cmake --build build/gcc -j "$jobs"
   ctest --test-dir build/gcc --output-on-failure -j "$jobs" --timeout 600
+fi
+
+if [[ $skip != *" web "* ]] && command -v chromium >/dev/null; then
+  step "emcc: the web page in headless chromium"
+  tools/build-web.sh
+  recorder=$(tools/build-recorder.sh)
+  node tests/e2e/e2e_web.mjs build/web-demo/page "$recorder" build/web-node/node_modules
 fi
 
 if [[ $skip != *" asan "* ]]; then
