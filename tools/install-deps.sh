@@ -8,7 +8,9 @@ packages=(
   g++ clang cmake ninja-build pkg-config python3
   libsdl1.2-dev
   # tests, sanitizers, benchmarks
-  libgtest-dev libbenchmark-dev libclang-rt-14-dev libsdl-gfx1.2-dev
+  libgtest-dev libbenchmark-dev libclang-rt-14-dev libsdl-gfx1.2-dev libsdl-image1.2-dev
+  # the speed regression check (instruction counts)
+  valgrind
   # end-to-end tests: a virtual X server, keys, screenshots, sound checks
   xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev gdb
   # the Windows programs: cross compiler, SDL's source package, wine to run them
