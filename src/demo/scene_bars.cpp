@@ -59,14 +59,19 @@ void SceneBarsDraw()
     }
 }
 
+void SceneBarsFrame()
+{
+    IMGClear(screen);
+    if (barsScene.on) SceneBarsDraw();
+    decay();
+    FONTDrawMap(textFont, charMap);
+}
+
 void SceneBars()
 {
     SceneBarsSetup();
     for (int32_t i = 0; i < 20 * FPSTarget; ++i) {
-        IMGClear(screen);
-        if (barsScene.on) SceneBarsDraw();
-        decay();
-        FONTDrawMap(textFont, charMap);
+        SceneBarsFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }
 }

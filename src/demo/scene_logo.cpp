@@ -87,15 +87,21 @@ void SceneRainStep()
 }
 
 // The logo is blitted after the frame's render, so it shows from the frame after half-time on.
+void SceneRainFrame()
+{
+    IMGClear(screen);
+    SceneRainStep();
+    if (rainLogo.on) showLogo(rainLogo, true);
+}
+
+// Half-time switches the logo on before that frame's rain step, which does not look at it.
 void SceneRain()
 {
     SceneRainSetup();
     const int32_t frames = 20 * FPSTarget, half = frames >> 1;
     for (int32_t i = frames; i >= 0; --i) {
-        IMGClear(screen);
-        SceneRainStep();
         if (i == half) rainLogo.on = 1;
-        if (rainLogo.on) showLogo(rainLogo, true);
+        SceneRainFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }
 }
@@ -114,21 +120,27 @@ void ScenePlasmaSetup()
 }
 
 // The tag is drawn once under the plasma here; the frame end draws it again on top.
+void ScenePlasmaFrame()
+{
+    BYTEMAP *const plasmaMap = scenePlasma ? scenePlasma->map : nullptr;
+    IMGClear(screen);
+    DemoDrawTag();
+    BPLASMAStep(scenePlasma);
+    BPLASMADraw(scenePlasma);
+    SceneGlyphs(plasmaMap, GLYPH_DROPS, 15);
+    SceneCover(plasmaMap);
+    if (plasmaLogo.on) showLogo(plasmaLogo, false);
+    FONTDrawMap(textFont, charMap);
+}
+
+// Half-time switches the logo on before that frame's plasma, which does not look at it.
 void ScenePlasma()
 {
     ScenePlasmaSetup();
-    BYTEMAP *const plasmaMap = scenePlasma ? scenePlasma->map : nullptr;
     const int32_t frames = 10 * FPSTarget, half = frames >> 1;
     for (int32_t i = frames; i >= 0; --i) {
-        IMGClear(screen);
-        DemoDrawTag();
-        BPLASMAStep(scenePlasma);
-        BPLASMADraw(scenePlasma);
-        SceneGlyphs(plasmaMap, GLYPH_DROPS, 15);
-        SceneCover(plasmaMap);
         if (i == half) plasmaLogo.on = 1;
-        if (plasmaLogo.on) showLogo(plasmaLogo, false);
-        FONTDrawMap(textFont, charMap);
+        ScenePlasmaFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }
 }

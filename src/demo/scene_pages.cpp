@@ -106,20 +106,25 @@ void ScenePagesType()
     typeGlyph(GLYPH_CURSOR);
 }
 
+void ScenePagesFrame()
+{
+    ScenePagesState &s = pagesScene;
+    IMGBlit(s.background, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    ScenePagesType();
+    // Full-width bars, one colour per pixel row, cut to the lit pixels of the typed text.
+    RASTERDraw(s.bars, s.barCanvas);
+    RASTERAdvance(s.bars);
+    IMGAnd(s.canvas, s.barCanvas);
+    IMGBlitKeyed(s.barCanvas, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+}
+
 // Each visit starts on an empty page; the typing goes on where the last visit stopped.
 void ScenePages()
 {
     ScenePagesSetup();
-    ScenePagesState &s = pagesScene;
-    IMGClear(s.canvas);
+    IMGClear(pagesScene.canvas);
     for (int32_t i = 0; i < VISIT_FRAMES; ++i) {
-        IMGBlit(s.background, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
-        ScenePagesType();
-        // Full-width bars, one colour per pixel row, cut to the lit pixels of the typed text.
-        RASTERDraw(s.bars, s.barCanvas);
-        RASTERAdvance(s.bars);
-        IMGAnd(s.canvas, s.barCanvas);
-        IMGBlitKeyed(s.barCanvas, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+        ScenePagesFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }
 }

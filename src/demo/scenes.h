@@ -63,8 +63,10 @@ extern BPLASMA *scenePlasma;   // scene 2's plasma; its waves go on from run to 
 void SceneRain();         // scene 1: 20 T + 1 frames, T read at the start
 void SceneRainSetup();    // clears the frame, fills the map with background, makes the logo once
 void SceneRainStep();     // drops fall one row, at most one is born, the map is rendered
+void SceneRainFrame();    // one frame into `screen`: clear, rain step, the logo when it is on
 void ScenePlasma();       // scene 2: 10 T + 1 frames, T read at the start
 void ScenePlasmaSetup();  // clears, fills with background, makes the logo and the plasma once
+void ScenePlasmaFrame();  // one frame into `screen`: tag, plasma, the logo when it is on, render
 
 // ---- Scene 3 ----
 extern uint8_t letterBase;       // first glyph of the letters' texture: 128, 144, 160 or 176
@@ -105,6 +107,7 @@ extern SceneBarsState barsScene;
 void SceneBars();       // scene 4: 20 T frames, T read before every frame
 void SceneBarsSetup();  // clears the frame and the map, takes the loop and the step
 void SceneBarsDraw();   // one frame's trace into charMap
+void SceneBarsFrame();  // one frame into `screen`: clear, trace when on, decay, render
 
 // ---- Scene 5 ----
 struct ScenePagesState {
@@ -127,3 +130,4 @@ constexpr int32_t GLYPH_CURSOR = 204; // tagFont's solid block; glyph 0 erases i
 void ScenePages();       // scene 5: 1024 frames at most, whatever the speed
 void ScenePagesSetup();  // objects once, a new background at every visit
 void ScenePagesType();   // erases the cursor, types one byte, draws the cursor
+void ScenePagesFrame();  // one frame into `screen`: background, one byte typed, the coloured text

@@ -18,12 +18,19 @@ void DemoTextSetup()
     BYTEMAPResize(charMap, SCREEN_W / 8, SCREEN_H / 8);
 }
 
+// A pass over a whole 256 x 256 plasma every frame, up to three times in scene 3: walked in
+// blocks of 32 cells, a trip count the compiler knows, so that it becomes vector code at -O2
+// (a loop over a count known only at run time stays scalar there, eight times slower).
 void SceneGlyphs(BYTEMAP *map, uint8_t base, uint8_t mask)
 {
-    if (!map || !map->data) return;
+    if (!map || !map->data || map->width < 1 || map->height < 1) return;
     uint8_t *cell = map->data;
-    const int32_t count = map->width * map->height;
-    for (int32_t k = 0; k < count; ++k) cell[k] = static_cast<uint8_t>(base + (cell[k] & mask));
+    const size_t count = static_cast<size_t>(map->width) * static_cast<size_t>(map->height);
+    constexpr size_t BLOCK = 32;
+    size_t k = 0;
+    for (; count - k >= BLOCK; k += BLOCK)
+        for (size_t i = 0; i < BLOCK; ++i) cell[k + i] = static_cast<uint8_t>(base + (cell[k + i] & mask));
+    for (; k < count; ++k) cell[k] = static_cast<uint8_t>(base + (cell[k] & mask));
 }
 
 void SceneCover(const BYTEMAP *layer)
