@@ -262,8 +262,11 @@ TEST(BFont, MapPlacementAndReferences)
         std::vector<XY> all(std::begin(places), std::end(places));
         const int32_t ex = 77 % s.cw, ey = 61 % s.ch;  // glyphs ending at, short of and past the edges
         for (int32_t d : {-1, 0, 1}) all.push_back({ex + d, ey + d});
-        for (auto [x, y] : all) {
-            BYTEMAP *m = reference::randomMap(40, 20, x, y, uint32_t(++n));
+        all.push_back({5, 3});  // last, with a map of 8 x 6 cells: wholly on the target
+        for (size_t i = 0; i < all.size(); ++i) {
+            const auto [x, y] = all[i];
+            const bool inside = i + 1 == all.size();
+            BYTEMAP *m = reference::randomMap(inside ? 8 : 40, inside ? 6 : 20, x, y, uint32_t(++n));
             f->target = fast;
             BFONTDrawMap(f, m);
             const int32_t fx = f->x, fy = f->y, fc = f->code;
