@@ -277,11 +277,9 @@ TEST(SDLDPYPutIMG, StraightPaddedAndConvertedSurfaces)
     }
     // The browser's canvas: red in the low byte and an alpha byte, which must come out opaque.
     SDL_Surface *canvas = SDL_CreateRGBSurface(SDL_SWSURFACE, 200, 30, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000);
-    ASSERT_NE(canvas, nullptr);
     SDLDPYPutIMG(canvas, image);
     EXPECT_TRUE(shows(canvas, image, 200, 30));
-    EXPECT_EQ(pixelAt(canvas, 0, 0) >> 24, 0xFFu);
-    EXPECT_EQ(pixelAt(canvas, 199, 29) >> 24, 0xFFu);
+    EXPECT_EQ(pixelAt(canvas, 0, 0) >> 24 & pixelAt(canvas, 199, 29) >> 24, 0xFFu);
     SDL_FreeSurface(canvas);
     SDL_Surface *palette = SDL_CreateRGBSurface(SDL_SWSURFACE, 200, 30, 8, 0, 0, 0, 0);
     ASSERT_NE(palette, nullptr);
