@@ -5,7 +5,12 @@
 // The time kept for a benchmark is the median CPU time of its repetitions (with a single
 // repetition, that run's CPU time), in nanoseconds, under its function name. CPU time, because
 // the machine is shared and wall time there mostly measures the other processes; medians,
-// because one disturbed repetition then moves nothing. Compare times measured in one run only.
+// because one disturbed repetition then moves nothing. A benchmark that measures its own time
+// (UseManualTime, e.g. the CPU time of a child process) or asks for wall time is kept by that
+// time instead. Compare times measured in one run only.
+//
+// Every run states the build it measured (build type, compiler, optimisation flags), in the
+// context lines at the top and again above the ratios: KOVA_BENCH_BUILD, set by the build.
 //
 //   int main(int argc, char **argv)
 //   {
@@ -28,7 +33,14 @@
 #include <string>
 #include <vector>
 
+#ifndef KOVA_BENCH_BUILD
+#define KOVA_BENCH_BUILD "unknown build"
+#endif
+
 namespace kovabench {
+
+// The build these benchmarks were compiled in, as the build system described it.
+inline const char *build() { return KOVA_BENCH_BUILD; }
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -54,7 +66,9 @@ public:
             } else if (withMedian.count(name)) {
                 continue;
             }
-            times[name] = run.GetAdjustedCPUTime() * nanosecondsPer(run.time_unit);
+            const bool ownTime = !run.run_name.time_type.empty();  // "manual_time" or "real_time"
+            times[name] = (ownTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) *
+                          nanosecondsPer(run.time_unit);
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -118,13 +132,15 @@ int runWithRatios(int argc, char **argv, Print print, int repetitions = 9)
     if (argc == 1) args.insert(args.end(), {repeat.data(), interleave.data(), aggregates.data()});
     int count = int(args.size());
     args.push_back(nullptr);  // argv[argc] is null for the library as for main
+    benchmark::AddCustomContext("kova build", build());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nRatios (%s):\n", reporter.medians() ? "medians of this run" : "one run of each");
+    std::printf("\nRatios (%s; %s):\n", reporter.medians() ? "medians of this run" : "one run of each",
+                build());
     const RatioReporter &kept = reporter;
     print(kept);
     return 0;

@@ -2,13 +2,14 @@
 # Installs what the tests need, then builds and runs every test:
 #   1. g++ build, warnings as errors: unit tests, end-to-end tests under Xvfb (and, where wine
 #      is installed, the Windows programs built by tools/build-windows.sh and run under wine),
-#      benchmarks built;
+#      benchmarks built; then the instructions of start-up and of one frame of each scene,
+#      counted by valgrind's callgrind, against bench/callgrind-counts.txt (tools/callgrind-check.sh);
 #   2. where chromium is installed: the web page built with emscripten (tools/build-web.sh) and
 #      played in headless chromium against kova-record's frames (tests/e2e/e2e_web.mjs);
 #   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
 #   4. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
 #   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
-# Build trees live in build/; set KOVA_SKIP to a list of "gcc web asan tsan fuzz" to leave some out.
+# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web asan tsan fuzz" to leave some out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,6 +29,11 @@ if [[ $skip != *" gcc "* ]]; then
   CXX=g++ CC=gcc cmake -S . -B build/gcc -G Ninja -DKOVA_WERROR=ON
   cmake --build build/gcc -j "$jobs"
   ctest --test-dir build/gcc --output-on-failure -j "$jobs" --timeout 600
+fi
+
+if [[ $skip != *" callgrind "* ]]; then
+  step "callgrind: instruction counts of start-up and of a frame of each scene"
+  KOVA_BUILD=build/gcc tools/callgrind-check.sh
 fi
 
 if [[ $skip != *" web "* ]] && command -v chromium >/dev/null; then
