@@ -62,10 +62,10 @@ void makeBackground()
 void ScenePagesSetup()
 {
     ScenePagesState &s = pagesScene;
-    if (!s.canvas) {
-        s.canvas = newCanvas(SCREEN_W, SCREEN_H);
-        s.pageFont = DemoFontNew(32, 32, IMGFromPNM(PAGE_SHEET, PAGE_SHEET_SIZE), s.canvas);
-    }
+    // Each object is made once; one that could not be made is tried again at the next visit,
+    // and the others are kept rather than made again.
+    if (!s.canvas) s.canvas = newCanvas(SCREEN_W, SCREEN_H);
+    if (!s.pageFont) s.pageFont = DemoFontNew(32, 32, IMGFromPNM(PAGE_SHEET, PAGE_SHEET_SIZE), s.canvas);
     if (!s.bars) {
         s.bars = RASTERNew();
         RASTERResize(s.bars, BAR_COLOURS.count);
@@ -73,8 +73,8 @@ void ScenePagesSetup()
             const int32_t count = std::min(s.bars->count, BAR_COLOUR_COUNT);
             std::memcpy(s.bars->table, BAR_COLOURS.colours, sizeof(uint32_t) * static_cast<size_t>(count));
         }
-        s.barCanvas = newCanvas(SCREEN_W, SCREEN_H);
     }
+    if (!s.barCanvas) s.barCanvas = newCanvas(SCREEN_W, SCREEN_H);
     if (NEW_TILE_EVERY_VISIT || !s.background) makeBackground();
 }
 
