@@ -15,14 +15,14 @@ namespace {
 
 // Atomic: SDL's audio thread runs the sound output's callback while the main thread is armed.
 std::atomic<bool> armed{false};
-std::atomic<uint64_t> seen{0};
+std::atomic<uint64_t> counted{0};
 std::atomic<uint64_t> failAt{0};
 std::atomic<bool> hasFired{false};
 
 bool refuse()
 {
     if (!armed.load(std::memory_order_relaxed)) return false;
-    const uint64_t n = seen.fetch_add(1, std::memory_order_relaxed) + 1;
+    const uint64_t n = counted.fetch_add(1, std::memory_order_relaxed) + 1;
     if (n != failAt.load(std::memory_order_relaxed)) return false;
     hasFired.store(true, std::memory_order_relaxed);
     return true;
@@ -40,7 +40,7 @@ namespace support::alloc {
 
 void arm(uint64_t n)
 {
-    seen = 0;
+    counted = 0;
     failAt = n;
     hasFired = false;
     armed = true;
@@ -49,9 +49,11 @@ void arm(uint64_t n)
 uint64_t disarm()
 {
     armed = false;
-    return seen;
+    return counted;
 }
 
 bool fired() { return hasFired; }
+
+uint64_t seen() { return counted; }
 
 }  // namespace support::alloc

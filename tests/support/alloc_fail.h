@@ -6,6 +6,7 @@
 //   support::alloc::arm(n)     count from 0 again; the n-th allocation fails (0: none does)
 //   support::alloc::disarm()   stop counting; returns the allocations seen while armed
 //   support::alloc::fired()    whether the armed failure has happened
+//   support::alloc::seen()     allocations counted since arm(), still counting
 #pragma once
 
 #include <cstdint>
@@ -15,5 +16,6 @@ namespace support::alloc {
 void arm(uint64_t failAt);
 uint64_t disarm();
 bool fired();
+uint64_t seen();
 
 }  // namespace support::alloc
