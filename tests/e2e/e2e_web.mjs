@@ -70,8 +70,8 @@ try {
   await until(() => document.body.dataset.state === 'running');
   const look = await page.evaluate(() => [document.title, canvas.width, canvas.height, getComputedStyle(canvas)
     .imageRendering, JSON.stringify(canvas.getBoundingClientRect())].join(' '));
-  check(/^KOVA1301 256 256 (pixelated|crisp-edges) {"x":150,"y":0,"width":700,"height":700,/.test(look),
-        `the title, the canvas, and its crisp scaling centred in the 1000 x 700 window: ${look}`);
+  check(/^KOVA1301 256 256 (pixelated|crisp-edges) {"x":162,"y":0,"width":676,"height":676,/.test(look),
+        `the title, the canvas, its crisp scaling in the 1000 x 700 window above the note: ${look}`);
 
   // Each key is held until the program has read it, through `repeats` browser repeats that it
   // must not read, and then the run goes on for `after` frames.
