@@ -637,6 +637,13 @@ TEST(Font, BigGlyphs)
     big->sheet = makeSheet(58, 16);
     EXPECT_EQ(reported(FONTError, [&] { FONTDrawBig(big, small); }), "FONT Error.\n");
     EXPECT_EQ(IMGEqual(before, target), 1);
+    // A cell without width draws nothing and takes no time, however tall it is.
+    big->width = 0;
+    big->height = INT32_MAX;
+    FONTDrawBig(big, small);
+    EXPECT_EQ(IMGEqual(before, target), 1);
+    big->width = 8;
+    big->height = 8;
     IMGFree(&before);
 
     std::string out = reported(FONTError, [&] {

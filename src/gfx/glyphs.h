@@ -439,7 +439,8 @@ void drawBig(Font *big, Font *small, const ErrorReporter &error)
     }
 
     small->target = big->target;
-    for (int32_t i = 0; i < h; ++i) {
+    // A cell without width or height has no pixels, however long its other side is.
+    for (int32_t i = 0; w > 0 && i < h; ++i) {
         const auto *row = cells + (corner.y + i) * sheet->width + corner.x;
         for (int32_t j = 0; j < w; ++j) {
             if (!row[j]) continue;
