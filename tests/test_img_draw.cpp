@@ -236,6 +236,9 @@ TEST(IMGBlitSpaced, PlacesWholeSpotsOnly)
                                 INT_MAX, INT_MAX, INT_MAX);
               }),
               "");
+    // Steps so far apart that no column lands: no row's address is even worked out.
+    IMGBlitSpaced(source.get(), target.get(), INT_MIN, 0, 0, 0, INT_MAX, 1, INT_MAX, 1);
+    EXPECT_EQ(pixelsOf(target.get()), pixelsOf(makeImage(4, 4).get()));
 }
 
 TEST(IMGBlendHalf, HalvesEachChannelWhereTheSourceIsNotBlack)

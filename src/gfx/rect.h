@@ -300,6 +300,7 @@ void blitSpaced(const ErrorReporter &err, const Rec *source, Rec *destination, i
                                  endBelow(dx, ex, wholeSpot ? ex : 1, d.width)});
     const int64_t j1 = std::min({int64_t{h}, int64_t{s.height} - sy,
                                  endBelow(dy, ey, wholeSpot ? ey : 1, d.height)});
+    if (i1 <= i0) return;  // no column lands: form no row pointers, which could lie anywhere
     for (int64_t j = j0; j < j1; ++j) {
         const auto *sp = cellAt(s, sx + i0, sy + j);
         auto *dp = cellAt(d, dx + i0 * ex, dy + j * ey);
