@@ -14,10 +14,17 @@
 
 namespace {
 
+// Scratch files go to $TMPDIR when set (tools/fuzz.sh points it at memory), else /tmp.
+std::string scratchDir()
+{
+    const char *dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
 const std::string &scratchPath(const char *tag)
 {
-    static const std::string in = "/tmp/fuzz_RASTERLoad.in." + std::to_string(::getpid());
-    static const std::string out = "/tmp/fuzz_RASTERLoad.out." + std::to_string(::getpid());
+    static const std::string in = scratchDir() + "/fuzz_RASTERLoad.in." + std::to_string(::getpid());
+    static const std::string out = scratchDir() + "/fuzz_RASTERLoad.out." + std::to_string(::getpid());
     return tag[0] == 'i' ? in : out;
 }
 

@@ -12,9 +12,16 @@
 
 namespace {
 
+// Scratch files go to $TMPDIR when set (tools/fuzz.sh points it at memory), else /tmp.
+std::string scratchDir()
+{
+    const char *dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
+}
+
 const std::string &scratchPath()
 {
-    static const std::string path = "/tmp/fuzz_TEXTRead." + std::to_string(::getpid());
+    static const std::string path = scratchDir() + "/fuzz_TEXTRead." + std::to_string(::getpid());
     return path;
 }
 
