@@ -189,3 +189,30 @@ TEST_F(Soundtrack, ThreadsLoopRewrittenEveryFrameWhileTheDevicePlays)
     EXPECT_GT(fed - left, 4) << "the device played the loop while it was rewritten; frames " << frames;
     setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
+
+// The program's sound path at the music's own period: four hundred changes of the loop, each a
+// step of the frame hook like any other, while SDL's dummy device plays the queue at its own
+// pace (label "tsan").
+TEST_F(Soundtrack, ThreadsFourHundredLoopChangesWhileTheDummyDevicePlays)
+{
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    DemoSoundSetup();
+    ASSERT_TRUE(sound);
+    ASSERT_EQ(music->period, MUSIC_PERIOD);
+    int changes = 0;
+    int32_t fed = 0;
+    uint64_t last = checksum(*music->loop);
+    for (int32_t step = 0; step < 400 * MUSIC_PERIOD; ++step) {
+        fed += SDLSNDQueued(sound) <= DEMO_QUEUE_THRESHOLD;
+        DemoMusicStep();
+        if (step % MUSIC_PERIOD != 0) continue;
+        const uint64_t now = checksum(*music->loop);
+        changes += now != last;
+        last = now;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the device plays meanwhile
+    }
+    const int32_t left = SDLSNDQueued(sound);
+    DemoSoundFree();
+    EXPECT_EQ(changes, 400);
+    EXPECT_GT(fed - left, 4) << "the device played the loop while it changed";
+}
