@@ -4,9 +4,11 @@
 // into sound.wav, presses keys from a script at given frames, and ends the run by pressing
 // Escape at the last frame, so the quit's fade is recorded too. Two runs with the same script
 // give byte-identical files. It can keep only chosen frames (each other frame's file is removed
-// as soon as the frame has been shown), and with ffmpeg on the PATH write one MP4 of both.
+// as soon as the frame has been shown), and with ffmpeg on the PATH write one MP4 of both. For
+// long runs it can start its clock near the frame timer's wrap and log every frame's state.
 #include <SDL.h>
 #include <dirent.h>
+#include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,7 +31,7 @@ namespace {
 
 constexpr const char *USAGE =
     "usage: kova-record --frames N [--keys LIST] [--script FILE] [--only LIST] [--out DIR]\n"
-    "                   [--mp4 FILE]\n"
+    "                   [--mp4 FILE] [--clock-start US] [--log FILE]\n"
     "  --frames N     frames of the scene cycle to record; Escape is pressed at frame N and the\n"
     "                 64 frames of the fade follow (default 250)\n"
     "  --keys LIST    key presses FRAME:KEY, separated by commas or spaces, e.g. 50:f,300:space\n"
@@ -42,7 +44,11 @@ constexpr const char *USAGE =
     "                 N+64, the fade included; not with --mp4\n"
     "  --out DIR      where frame-00001.ppm ... and sound.wav go (default: recording); created\n"
     "                 if missing; must not hold frames or sound of an earlier recording\n"
-    "  --mp4 FILE     also write FILE with picture and sound (needs ffmpeg)\n";
+    "  --mp4 FILE     also write FILE with picture and sound (needs ffmpeg)\n"
+    "  --clock-start US  the frame timer's clock at frame 1, in microseconds (default 0); it\n"
+    "                 wraps at 4294967296, e.g. 4294000000 wraps 0.97 s into the recording\n"
+    "  --log FILE     one line per frame: frame, clock, frame rate read-out, frames shown,\n"
+    "                 heap bytes in use, checksum of the music's loop\n";
 
 constexpr int64_t RATE = SDLSND_RATE;
 
@@ -52,12 +58,15 @@ struct Options {
     std::vector<std::pair<int32_t, int32_t>> only;  // frames kept, as inclusive ranges; empty: all
     std::string out = "recording";
     std::string mp4;
+    uint32_t clockStart = 0;  // the frame timer's clock at frame 1
+    std::string log;
 };
 
 // The recording in progress: the virtual time, the sound pulled so far, the frames' lengths.
 struct Recording {
     Options options;
     std::FILE *wav = nullptr;
+    std::FILE *log = nullptr;      // --log
     int64_t now = 0;               // virtual microseconds since frame 1 started
     int32_t frame = 0;             // the frame whose FPSUpdate read the clock last
     int32_t dumped = 0;            // frames the display had written at that reading
@@ -215,6 +224,15 @@ Options parse(int argc, char **argv)
             o.out = value;
         } else if (arg == "--mp4") {
             o.mp4 = value;
+        } else if (arg == "--clock-start") {
+            char *end = nullptr;
+            errno = 0;
+            const unsigned long long start = std::strtoull(value.c_str(), &end, 10);
+            if (value.empty() || value[0] < '0' || value[0] > '9' || *end || errno || start > UINT32_MAX)
+                die("--clock-start wants microseconds from 0 to 4294967295");
+            o.clockStart = static_cast<uint32_t>(start);
+        } else if (arg == "--log") {
+            o.log = value;
         } else {
             die("unknown option " + arg + "\n" + USAGE);
         }
@@ -354,6 +372,29 @@ void endFrame(int64_t length)
 
 int64_t periodNow() { return 1000000 / (FPSTarget < 1 ? 1 : FPSTarget); }
 
+// FNV-1a over the music's loop values.
+uint64_t loopChecksum()
+{
+    uint64_t h = 1469598103934665603ull;
+    if (music && music->loop && music->loop->values)
+        for (int32_t i = 0; i < music->loop->length; ++i)
+            h = (h ^ static_cast<uint32_t>(music->loop->values[i])) * 1099511628211ull;
+    return h;
+}
+
+// The frame about to be drawn, as the frame timer has just read its clock. The heap leaves out
+// the recorder's own list of frame lengths, which grows by one entry per frame.
+void logFrame(uint32_t clock)
+{
+    const struct mallinfo2 heap = mallinfo2();
+    const size_t own = rec.lengths.capacity() * sizeof(int64_t);
+    const size_t used = heap.uordblks + heap.hblkhd;
+    std::fprintf(rec.log, "%d %u %d %d %zu %016llx\n", static_cast<int>(rec.frame), clock,
+                 static_cast<int>(FPSValue), static_cast<int>(rec.dumped), used > own ? used - own : 0,
+                 static_cast<unsigned long long>(loopChecksum()));
+    if (std::ferror(rec.log)) die("cannot write the log: " + std::string(std::strerror(errno)));
+}
+
 void pushKey(uint8_t type, uint8_t key)
 {
     SDL_Event event{};
@@ -384,8 +425,10 @@ uint32_t virtualClock()
             rec.held = key->second;
         }
         if (rec.held) pushKey(SDL_KEYDOWN, rec.held);
+        if (rec.log) logFrame(rec.options.clockStart + static_cast<uint32_t>(rec.now));
     }
-    return static_cast<uint32_t>(rec.now);
+    // Wrapping at 2^32 microseconds, as the frame timer's own clock does.
+    return rec.options.clockStart + static_cast<uint32_t>(rec.now);
 }
 
 void noSleep(uint32_t) {}
@@ -413,6 +456,8 @@ void finishSound()
     writeWavHeader(rec.wav, static_cast<uint32_t>(2 * rec.values));
     if (std::fclose(rec.wav) != 0) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     rec.wav = nullptr;
+    if (rec.log && std::fclose(rec.log) != 0) die("cannot write the log: " + std::string(std::strerror(errno)));
+    rec.log = nullptr;
     settle(shown);
     for (const auto &[first, last] : rec.options.only)
         for (int32_t n = first; n <= last; ++n)
@@ -473,6 +518,10 @@ int main(int argc, char **argv)
     rec.options = parse(argc, argv);
     Options &o = rec.options;
     o.out = absolute(o.out);
+    if (!o.log.empty()) {
+        rec.log = std::fopen(o.log.c_str(), "w");
+        if (!rec.log) die("cannot write " + o.log + ": " + std::strerror(errno));
+    }
     if (!o.mp4.empty()) {
         o.mp4 = absolute(o.mp4);
         if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) die("--mp4 needs ffmpeg on the PATH");
