@@ -9,7 +9,7 @@ packages=(
   libsdl1.2-dev
   # tests, sanitizers, benchmarks
   libgtest-dev libbenchmark-dev libclang-rt-14-dev libsdl-gfx1.2-dev libsdl-image1.2-dev
-  # the speed regression check (instruction counts)
+  # the speed regression check (instruction counts) and the deep checks (memcheck)
   valgrind
   # end-to-end tests: a virtual X server, keys, screenshots, sound checks
   xvfb xdotool x11-apps x11-utils imagemagick sox libx11-dev gdb
