@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "core/ident.h"
-#include "gfx/pnm.h"
+#include "gfx/grid.h"
 
 ErrorReporter BYTEMAPError = {0, "BYTEMAP error"};
 
 KOVA_IDENT(BYTEMAPIdent, "BYTEMAP ", "20110320", "ValenTRQ", "C       ", "CODE    ");
 
 // The record's life cycle and readers, shared with the image.
-using Cells = pnm::Raster<BYTEMAP, uint8_t, &BYTEMAP::data>;
+using grid::Cells;
 
 BYTEMAP *BYTEMAPNew()
 {

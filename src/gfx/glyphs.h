@@ -12,6 +12,7 @@
 
 #include "core/report.h"
 #include "gfx/bytemap.h"
+#include "gfx/grid.h"
 #include "gfx/img.h"
 #include "gfx/rect.h"
 
@@ -219,8 +220,8 @@ template <int W, class Pixel>
 [[gnu::noinline]] void copyKeyedClipped(const Glyph<Pixel> &g, int64_t sx, int64_t sy, int64_t x,
                                         int64_t y)
 {
-    raster::Block b;
-    if (!raster::clip(int32_t(g.sw), int32_t(g.sh), int32_t(g.tw), int32_t(g.th), sx, sy, x, y,
+    rect::Block b;
+    if (!rect::clip(int32_t(g.sw), int32_t(g.sh), int32_t(g.tw), int32_t(g.th), sx, sy, x, y,
                       g.cw, g.ch, b)) {
         return;
     }
@@ -299,7 +300,7 @@ inline void drawInnerBlock(const uint32_t *sheet, int64_t sw, uint32_t *target, 
                            int64_t columns, int64_t rows)
 {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-    if (raster::wideVectors())
+    if (rect::wideVectors())
         return drawBlock8x8Wide(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 #endif
     drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
@@ -330,8 +331,8 @@ inline Inner innerCells8x8(const BYTEMAP *map, int64_t tw, int64_t th)
 template <int W, int H, class Font>
 void drawMapFast(Font *font, const BYTEMAP *map)
 {
-    const auto sheet = raster::view(font->sheet);
-    const auto target = raster::view(font->target);
+    const auto sheet = view(font->sheet);
+    const auto target = view(font->target);
     using Pixel = std::remove_const_t<std::remove_pointer_t<decltype(sheet.cells)>>;
     const Glyph<Pixel> g = {sheet.cells,  sheet.width, sheet.height, target.cells,
                             target.width, target.height, font->width, font->height};
@@ -404,7 +405,7 @@ void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
 
     const auto *sheet = font->sheet;
     const auto *target = font->target;
-    const void *sheetCells = raster::view(sheet).cells, *targetCells = raster::view(target).cells;
+    const void *sheetCells = view(sheet).cells, *targetCells = view(target).cells;
     const bool separate = sheet != target && sheetCells != targetCells &&
                           static_cast<const void *>(map->data) != targetCells;
     if (!sheetCells || !targetCells || !separate || sheet->width < 1 || sheet->height < 0 ||
@@ -426,7 +427,7 @@ void drawBig(Font *big, Font *small, const ErrorReporter &error)
 {
     if (!big || !small || !big->sheet || !big->target || !small->sheet) return report(error);
     const auto *sheet = big->sheet;
-    const auto *cells = raster::view(sheet).cells;
+    const auto *cells = view(sheet).cells;
     const int32_t w = big->width, h = big->height;
     Corner corner = {0, 0};
     if (w > 0 && h > 0) {

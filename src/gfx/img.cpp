@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "core/ident.h"
-#include "gfx/pnm.h"
+#include "gfx/grid.h"
 
 ErrorReporter IMGError = {0, "IMG error"};
 
 KOVA_IDENT(IMGIdent, "IMG     ", "20110318", "ValenTRQ", "C       ", "CODE    ");
 
 // The record's life cycle and readers, shared with the bytemap.
-using Pixels = pnm::Raster<IMG, uint32_t, &IMG::pixels>;
+using grid::Pixels;
 
 IMG *IMGNew()
 {

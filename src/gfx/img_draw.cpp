@@ -3,6 +3,7 @@
 // byte map; this file picks the image's per-pixel rules and its reporter.
 #include <algorithm>
 
+#include "gfx/grid.h"
 #include "gfx/img.h"
 #include "gfx/rect.h"
 
@@ -34,109 +35,114 @@ struct BlendHalf {
 void IMGBlitKeyed(const IMG *source, IMG *destination, int32_t sx, int32_t sy, int32_t dx,
                   int32_t dy, int32_t w, int32_t h)
 {
-    raster::blit(IMGError, source, destination, sx, sy, dx, dy, w, h, raster::Keyed{});
+    rect::blit(IMGError, view(source), view(destination), sx, sy, dx, dy, w, h, rect::Keyed{});
 }
 
 void IMGBlit(const IMG *source, IMG *destination, int32_t sx, int32_t sy, int32_t dx,
              int32_t dy, int32_t w, int32_t h)
 {
-    raster::blit(IMGError, source, destination, sx, sy, dx, dy, w, h, raster::Copy{});
+    rect::blit(IMGError, view(source), view(destination), sx, sy, dx, dy, w, h, rect::Copy{});
 }
 
 void IMGBlitAdd(const IMG *source, IMG *destination, int32_t sx, int32_t sy, int32_t dx,
                 int32_t dy, int32_t w, int32_t h)
 {
-    raster::blit(IMGError, source, destination, sx, sy, dx, dy, w, h, raster::Add{});
+    rect::blit(IMGError, view(source), view(destination), sx, sy, dx, dy, w, h, rect::Add{});
 }
 
 void IMGBlitAddSaturate(const IMG *source, IMG *destination, int32_t sx, int32_t sy,
                         int32_t dx, int32_t dy, int32_t w, int32_t h)
 {
-    raster::blit(IMGError, source, destination, sx, sy, dx, dy, w, h, AddSaturate{});
+    rect::blit(IMGError, view(source), view(destination), sx, sy, dx, dy, w, h, AddSaturate{});
 }
 
 void IMGBlitSpaced(const IMG *source, IMG *destination, int32_t sx, int32_t sy, int32_t dx,
                    int32_t dy, int32_t w, int32_t h, int32_t stepX, int32_t stepY)
 {
-    raster::blitSpaced(IMGError, source, destination, sx, sy, dx, dy, w, h, stepX, stepY, true);
+    rect::blitSpaced(IMGError, view(source), view(destination), sx, sy, dx, dy, w, h, stepX, stepY, true);
 }
 
 void IMGBlendHalf(const IMG *source, IMG *destination, int32_t x, int32_t y)
 {
-    raster::place(IMGError, source, destination, x, y, BlendHalf{});
+    rect::place(IMGError, view(source), view(destination), x, y, BlendHalf{});
 }
 
 void IMGBlitRowWrap(const IMG *source, IMG *destination, int32_t a, int32_t b, int32_t offset)
 {
-    raster::wrap(IMGError, source, destination, a, b, offset, false, raster::Keyed{});
+    rect::wrap(IMGError, view(source), view(destination), a, b, offset, false, rect::Keyed{});
 }
 
 void IMGOrRowWrap(const IMG *source, IMG *destination, int32_t a, int32_t b, int32_t offset)
 {
-    raster::wrap(IMGError, source, destination, a, b, offset, false, raster::Or{});
+    rect::wrap(IMGError, view(source), view(destination), a, b, offset, false, rect::Or{});
 }
 
 void IMGBlitColumnWrap(const IMG *source, IMG *destination, int32_t a, int32_t b,
                        int32_t offset)
 {
-    raster::wrap(IMGError, source, destination, a, b, offset, true, raster::Keyed{});
+    rect::wrap(IMGError, view(source), view(destination), a, b, offset, true, rect::Keyed{});
 }
 
 // An unwrapped row copy is the wrapped one at offset 0: the first run takes every pixel.
 void IMGCopyRow(const IMG *source, IMG *destination, int32_t a, int32_t b)
 {
-    raster::wrap(IMGError, source, destination, a, b, 0, false, raster::Copy{});
+    rect::wrap(IMGError, view(source), view(destination), a, b, 0, false, rect::Copy{});
 }
 
 void IMGAnd(const IMG *mask, IMG *image)
 {
-    raster::combineAll(IMGError, mask, image, raster::And{});
+    rect::combineAll(IMGError, view(mask), view(image), rect::And{});
 }
 
 #ifndef _WIN32
 void IMGInvert(IMG *image)
 {
-    raster::updateAll(IMGError, image, [](uint32_t p) { return ~p & 0x00FFFFFFu; });
+    rect::updateAll(IMGError, view(image), [](uint32_t p) { return ~p & 0x00FFFFFFu; });
 }
 #else
 void IMGAddAt(const IMG *source, IMG *destination)
 {
     if (!source) return report(IMGError);
-    raster::place(IMGError, source, destination, source->x, source->y, raster::Add{});
+    rect::place(IMGError, view(source), view(destination), source->x, source->y, rect::Add{});
 }
 #endif
 
 void IMGScale(const IMG *source, IMG *destination)
 {
-    raster::scale(IMGError, source, destination);
+    rect::scale(IMGError, view(source), view(destination));
 }
 
 IMG *IMGRotate(const IMG *source, int32_t angle)
 {
-    return raster::rotated(IMGError, source, angle, IMGNew, IMGResize, IMGFree);
+    int32_t w, h;
+    if (!rect::rotatedSides(IMGError, view(source), w, h)) return nullptr;
+    IMG *out = grid::Pixels::make(w, h, true);
+    if (!out) return report(IMGError, out);
+    rect::rotate(view(source), view(out), angle);
+    return out;
 }
 
 void IMGFillBox(IMG *image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour)
 {
-    raster::fillBox(IMGError, image, x, y, w, h, colour);
+    rect::fillBox(IMGError, view(image), x, y, w, h, colour);
 }
 
 void IMGBox(IMG *image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour)
 {
-    raster::outlineBox(IMGError, image, x, y, w, h, colour);
+    rect::outlineBox(IMGError, view(image), x, y, w, h, colour);
 }
 
 void IMGCircle(IMG *image, int32_t cx, int32_t cy, int32_t radius, uint32_t colour)
 {
-    raster::circle(IMGError, image, cx, cy, radius, colour);
+    rect::circle(IMGError, view(image), cx, cy, radius, colour);
 }
 
 int32_t *IMGRunTable(int32_t a, int32_t b)
 {
-    return raster::runTable(IMGError, a, b);
+    return rect::runTable(IMGError, a, b);
 }
 
 int32_t *IMGLinePoints(int32_t x0, int32_t y0, int32_t x1, int32_t y1)
 {
-    return raster::linePoints(IMGError, x0, y0, x1, y1);
+    return rect::linePoints(IMGError, x0, y0, x1, y1);
 }

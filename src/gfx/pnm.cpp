@@ -1,5 +1,5 @@
 // PNM pictures and the P3 text form for the image and the bytemap (see pnm.h). The decoder is
-// written once over the cell type; the raw rasters run as flat loops over whole rows.
+// written once over the cell type; the raw formats run as flat loops over whole rows.
 #include "gfx/pnm.h"
 
 #include <cstdlib>
@@ -26,9 +26,9 @@ bool readSample(Reader &in, uint32_t &value)
     return c >= 0 && readDigits(in, SampleLimit, value);
 }
 
-// The least number of bytes a well-formed raster of this header occupies, so that a short
+// The least number of bytes the cells of a well-formed picture with this header occupies, so that a short
 // input is refused before anything is allocated for it.
-uint64_t rasterBytes(const Header &h, bool fileRules)
+uint64_t cellBytes(const Header &h, bool fileRules)
 {
     const uint64_t n = uint64_t(h.width) * uint64_t(h.height);
     if (n == 0) return 0;
@@ -42,9 +42,9 @@ uint64_t rasterBytes(const Header &h, bool fileRules)
     }
 }
 
-bool rasterFits(const Reader &in, const Header &h)
+bool cellsFit(const Reader &in, const Header &h)
 {
-    return rasterBytes(h, in.fileRules()) <= uint64_t{in.remaining()};
+    return cellBytes(h, in.fileRules()) <= uint64_t{in.remaining()};
 }
 
 // How each cell type takes a sample. Plain samples are full 31-bit numbers and are not
@@ -162,7 +162,7 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
     }
     case 5:
     case 6: {
-        // From memory the raster is one run; from a file it comes a row at a time.
+        // From memory the cells are one run; from a file it comes a row at a time.
         const size_t run = in.fileRules() ? w : n, bytes = h.format == 6 ? 3 : 1;
         for (T *d = out, *end = out + n; d < end; d += run) {
             const uint8_t *__restrict p = in.take(run * bytes);
@@ -350,18 +350,18 @@ bool readHeader(Reader &in, Header &header)
             ++count;
         }
     }
-    if (!in.fileRules()) in.get();  // the one separator before the raster
+    if (!in.fileRules()) in.get();  // the one separator before the cells
 
     header.format = format;
     header.width = int32_t(numbers[0]);
     header.height = int32_t(numbers[1]);
     if (header.width == 0 || header.height == 0) return false;
-    // Without a size the reader must stop at the raster's last byte. The raw rasters and the
+    // Without a size the reader must stop at the last cell byte. The raw formats and the
     // memory form of P1 (one digit per cell) end there; a P2 or P3 number is known to end only
     // by reading the byte after it, so those two need the size.
     if (in.trusted() && (format == 2 || format == 3)) return false;
     if (format == 4 && !in.fileRules()) header.width = (header.width + 7) / 8 * 8;
-    return rasterFits(in, header);
+    return cellsFit(in, header);
 }
 
 const char *findTextForm(const char *text, const char *name)
@@ -385,15 +385,15 @@ bool readTextHeader(Reader &in, Header &header)
     header.format = 3;
     header.width = int32_t(width);
     header.height = int32_t(height);
-    return rasterFits(in, header);
+    return cellsFit(in, header);
 }
 
-bool readRaster(Reader &in, const Header &header, uint32_t *pixels)
+bool readCells(Reader &in, const Header &header, uint32_t *pixels)
 {
     return decode<PixelCells>(in, header, pixels);
 }
 
-bool readRaster(Reader &in, const Header &header, uint8_t *cells)
+bool readCells(Reader &in, const Header &header, uint8_t *cells)
 {
     return decode<ByteCells>(in, header, cells);
 }

@@ -1,8 +1,9 @@
 // The drawing bodies that the image (32-bit pixels) and the byte map (8-bit cells) share:
-// one rectangle clipping, the rectangle and whole-raster walks, and the twin algorithms
+// one rectangle clipping, the rectangle and whole-grid walks, and the twin algorithms
 // (spaced and wrapped copies, boxes, lines, circles, scaling, rotation, run tables, point
-// lists) written once over the cell type. The modules' functions stay thin: they pick the
-// reporter and the per-cell rule and call these.
+// lists) written once over the cell type. Each works on a View, which the module builds from
+// its record in one line; the modules' functions stay thin: they pick the reporter and the
+// per-cell rule and call these.
 #pragma once
 
 #include <algorithm>
@@ -15,36 +16,21 @@
 #include "core/report.h"
 #include "core/sintab.h"
 
-namespace raster {
+namespace rect {
 
-// A borrowed view of a record's cells: IMG keeps them in `pixels`, BYTEMAP in `data`.
+// A borrowed view of a grid's cells, row by row without gaps: the image's pixels, the map's
+// cells. A missing record gives a view without cells, which no operation draws on.
 template <typename P>
 struct View {
-    P *cells;
-    int32_t width, height;
+    P *cells = nullptr;
+    int32_t width = 0, height = 0;
 };
 
-template <typename Rec>
-    requires requires(Rec &r) { r.pixels; }
-auto view(Rec *record)
+// A view that can be drawn on: it has its cell array.
+template <typename P>
+bool valid(View<P> v)
 {
-    return View<std::remove_pointer_t<decltype(record->pixels)>>{record->pixels, record->width,
-                                                                 record->height};
-}
-
-template <typename Rec>
-    requires requires(Rec &r) { r.data; }
-auto view(Rec *record)
-{
-    return View<std::remove_pointer_t<decltype(record->data)>>{record->data, record->width,
-                                                               record->height};
-}
-
-// A record that can be drawn on: present, with its cell array.
-template <typename Rec>
-bool usable(const Rec *record)
-{
-    return record && view(record).cells;
+    return v.cells != nullptr;
 }
 
 // Cells of a view; 0 when a size is not positive, so a damaged record is never walked.
@@ -85,7 +71,7 @@ struct Or {
 
 // ---- The rectangle clipping ----
 
-// A block already clipped to both rasters: corners inside, sizes positive.
+// A block already clipped to both grids: corners inside, sizes positive.
 struct Block {
     int32_t sx, sy, dx, dy, w, h;
 };
@@ -196,8 +182,8 @@ inline void fill(P *c, size_t n, P v)
 }
 
 // Walks a clipped block row by row from the top left, combining each source cell into its
-// destination cell. A raster combined with itself is walked cell by cell in that same order,
-// so overlapping blocks give the result of the plain walk; distinct rasters take the fast rows.
+// destination cell. A grid combined with itself is walked cell by cell in that same order,
+// so overlapping blocks give the result of the plain walk; distinct grids take the fast rows.
 // Opaque copies stay one memcpy per row even when the rows are packed: row-sized copies take
 // the C library's vector path, where one large call may take a slower string-move path.
 template <typename P, typename Op>
@@ -222,35 +208,29 @@ void walk(View<P> s, View<P> d, const Block &b, Op op)
 }
 
 // The rectangle family: guard, clip, walk.
-template <typename Rec, typename Op>
-void blit(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t sx,
-          int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h, Op op)
+template <typename P, typename Op>
+void blit(const ErrorReporter &err, View<P> s, View<P> d, int32_t sx, int32_t sy, int32_t dx,
+          int32_t dy, int32_t w, int32_t h, Op op)
 {
-    if (!usable(source) || !usable(destination)) return report(err);
-    const auto s = view(source);
-    const auto d = view(destination);
+    if (!valid(s) || !valid(d)) return report(err);
     Block b;
     if (clip(s.width, s.height, d.width, d.height, sx, sy, dx, dy, w, h, b)) walk(s, d, b, op);
 }
 
 // The whole source with its top-left cell at (x, y), clipped to the destination.
-template <typename Rec, typename Op>
-void place(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t x, int32_t y,
-           Op op)
+template <typename P, typename Op>
+void place(const ErrorReporter &err, View<P> s, View<P> d, int32_t x, int32_t y, Op op)
 {
-    if (!source) return report(err);
-    blit(err, source, destination, 0, 0, x, y, source->width, source->height, op);
+    blit(err, s, d, 0, 0, x, y, s.width, s.height, op);
 }
 
 // Every target cell combined with the mask cell at the same index. The two must have the
 // same size: a smaller one would be read or written past its end.
-template <typename Rec, typename Op>
-void combineAll(const ErrorReporter &err, const Rec *mask, Rec *target, Op op)
+template <typename P, typename Op>
+void combineAll(const ErrorReporter &err, View<P> m, View<P> t, Op op)
 {
-    if (!usable(mask) || !usable(target)) return report(err);
-    if (mask->width != target->width || mask->height != target->height) return report(err);
-    const auto m = view(mask);
-    const auto t = view(target);
+    if (!valid(m) || !valid(t)) return report(err);
+    if (m.width != t.width || m.height != t.height) return report(err);
     if (m.cells == t.cells) {  // a map with itself: AND and OR leave it as it is
         update(t.cells, cellCount(t), [&](auto c) { return op(c, c); });
         return;
@@ -259,11 +239,10 @@ void combineAll(const ErrorReporter &err, const Rec *mask, Rec *target, Op op)
 }
 
 // Every cell of a record replaced by op(cell).
-template <typename Rec, typename Op>
-void updateAll(const ErrorReporter &err, Rec *record, Op op)
+template <typename P, typename Op>
+void updateAll(const ErrorReporter &err, View<P> v, Op op)
 {
-    if (!usable(record)) return report(err);
-    const auto v = view(record);
+    if (!valid(v)) return report(err);
     update(v.cells, cellCount(v), op);
 }
 
@@ -286,14 +265,12 @@ inline int64_t endBelow(int64_t base, int64_t step, int64_t extent, int64_t limi
 // and its spot lies inside the destination: the one cell, or with `wholeSpot` the whole
 // ex x ey spot starting there. The index ranges are clipped first, so nothing is tested per
 // cell but the key.
-template <typename Rec>
-void blitSpaced(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t sx,
-                int32_t sy, int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t ex,
-                int32_t ey, bool wholeSpot)
+template <typename P>
+void blitSpaced(const ErrorReporter &err, View<P> s, View<P> d, int32_t sx, int32_t sy,
+                int32_t dx, int32_t dy, int32_t w, int32_t h, int32_t ex, int32_t ey,
+                bool wholeSpot)
 {
-    if (!usable(source) || !usable(destination) || ex < 1 || ey < 1) return report(err);
-    const auto s = view(source);
-    const auto d = view(destination);
+    if (!valid(s) || !valid(d) || ex < 1 || ey < 1) return report(err);
     const int64_t i0 = std::max({int64_t{0}, -int64_t{sx}, firstAtOrAbove(dx, ex)});
     const int64_t j0 = std::max({int64_t{0}, -int64_t{sy}, firstAtOrAbove(dy, ey)});
     const int64_t i1 = std::min({int64_t{w}, int64_t{s.width} - sx,
@@ -326,14 +303,12 @@ void wrapLine(const P *s, int64_t ss, int32_t sn, P *d, int64_t ds, int32_t dn, 
 }
 
 // Line a of the source wrapped into line b of the destination at offset k: rows, or columns
-// when `columns` is set. A line outside its raster is an error.
-template <typename Rec, typename Op>
-void wrap(const ErrorReporter &err, const Rec *source, Rec *destination, int32_t a, int32_t b,
-          int32_t k, bool columns, Op op)
+// when `columns` is set. A line outside its grid is an error.
+template <typename P, typename Op>
+void wrap(const ErrorReporter &err, View<P> s, View<P> d, int32_t a, int32_t b, int32_t k,
+          bool columns, Op op)
 {
-    if (!usable(source) || !usable(destination)) return report(err);
-    const auto s = view(source);
-    const auto d = view(destination);
+    if (!valid(s) || !valid(d)) return report(err);
     const int32_t sLines = columns ? s.width : s.height, dLines = columns ? d.width : d.height;
     if (a < 0 || a >= sLines || b < 0 || b >= dLines) return report(err);
     if (columns)
@@ -361,22 +336,21 @@ void fillBlock(View<P> v, int32_t x, int32_t y, int32_t w, int32_t h, P value)
 }
 
 // A filled box that must lie wholly inside.
-template <typename Rec, typename P>
-void fillBox(const ErrorReporter &err, Rec *record, int32_t x, int32_t y, int32_t w, int32_t h,
+template <typename P>
+void fillBox(const ErrorReporter &err, View<P> v, int32_t x, int32_t y, int32_t w, int32_t h,
              P value)
 {
-    if (!usable(record) || !boxInside(view(record), x, y, w, h)) return report(err);
-    fillBlock(view(record), x, y, w, h, value);
+    if (!valid(v) || !boxInside(v, x, y, w, h)) return report(err);
+    fillBlock(v, x, y, w, h, value);
 }
 
 // The one-cell outline of a box that must lie wholly inside: the top and bottom rows over
 // the full width, the left and right columns over the full height.
-template <typename Rec, typename P>
-void outlineBox(const ErrorReporter &err, Rec *record, int32_t x, int32_t y, int32_t w,
-                int32_t h, P value)
+template <typename P>
+void outlineBox(const ErrorReporter &err, View<P> v, int32_t x, int32_t y, int32_t w, int32_t h,
+                P value)
 {
-    if (!usable(record) || !boxInside(view(record), x, y, w, h)) return report(err);
-    const auto v = view(record);
+    if (!valid(v) || !boxInside(v, x, y, w, h)) return report(err);
     fillBlock(v, x, y, w, 1, value);
     fillBlock(v, x, y + h - 1, w, 1, value);
     fillBlock(v, x, y, 1, h, value);
@@ -384,7 +358,7 @@ void outlineBox(const ErrorReporter &err, Rec *record, int32_t x, int32_t y, int
 }
 
 // Writes one cell when it lies inside, as the single-cell put does; 64-bit positions, so
-// far-away points are dropped instead of wrapping into the raster.
+// far-away points are dropped instead of wrapping into the grid.
 template <typename P>
 void plot(View<P> v, int64_t column, int64_t row, P value)
 {
@@ -394,11 +368,10 @@ void plot(View<P> v, int64_t column, int64_t row, P value)
 // 256 steps of a quarter turn, four points each. The right half lands one column left of the
 // mirror image of the left half. Products of a radius and a table entry are 64-bit and
 // brought back to the radius's scale by an arithmetic shift right by 15.
-template <typename Rec, typename P>
-void circle(const ErrorReporter &err, Rec *record, int32_t cx, int32_t cy, int32_t r, P value)
+template <typename P>
+void circle(const ErrorReporter &err, View<P> v, int32_t cx, int32_t cy, int32_t r, P value)
 {
-    if (!usable(record) || !inside(view(record), cx, cy) || r < 1) return report(err);
-    const auto v = view(record);
+    if (!valid(v) || !inside(v, cx, cy) || r < 1) return report(err);
     for (int32_t k = 0; k < SINSIZE / 4; ++k) {
         const int64_t a = (int64_t{r} * SINTAB[(k + SINSIZE / 4) & SINMASK]) >> 15;
         const int64_t b = (int64_t{r} * SINTAB[k & SINMASK]) >> 15;
@@ -462,12 +435,10 @@ void scaleRow(const P *__restrict s, int32_t sw, P *__restrict d, int32_t dw, co
 // Nearest-neighbour fit of the whole source to the destination's present size. Growing rows
 // are built once and copied down their run; a shrinking height takes the last source row of
 // each run, or the first when the width grows.
-template <typename Rec>
-void scale(const ErrorReporter &err, const Rec *source, Rec *destination)
+template <typename P>
+void scale(const ErrorReporter &err, View<P> s, View<P> d)
 {
-    if (!usable(source) || !usable(destination)) return report(err);
-    const auto s = view(source);
-    const auto d = view(destination);
+    if (!valid(s) || !valid(d)) return report(err);
     if (d.width < 0 || d.height < 0 || s.width < 0 || s.height < 0) return report(err);
     if (s.cells == d.cells) return;  // the same size both ways: nothing moves
     int32_t *x = runTable(err, d.width, s.width);
@@ -522,24 +493,15 @@ void rotate(View<P> s, View<P> d, int32_t angle)
     }
 }
 
-// A new record holding the rotated source, made with the module's own constructor, resize
-// and destructor. Null (reported) for a missing source or a failed allocation.
-template <typename Rec>
-Rec *rotated(const ErrorReporter &err, const Rec *source, int32_t angle, Rec *(*make)(),
-             void (*resize)(Rec *, int32_t, int32_t), void (*discard)(Rec **))
+// The sides of a rotated copy of s, each just under sqrt(2) times longer; false (reported)
+// for a view without cells or a side that would not fit 32 bits.
+template <typename P>
+bool rotatedSides(const ErrorReporter &err, View<P> s, int32_t &w, int32_t &h)
 {
-    if (!usable(source)) return report(err, static_cast<Rec *>(nullptr));
-    const int32_t w = rotatedSide(source->width), h = rotatedSide(source->height);
-    if (w < 0 || h < 0) return report(err, static_cast<Rec *>(nullptr));
-    Rec *out = make();
-    if (!out) return nullptr;
-    resize(out, w, h);
-    if (out->width != w || out->height != h || (w > 0 && h > 0 && !view(out).cells)) {
-        discard(&out);
-        return report(err, static_cast<Rec *>(nullptr));
-    }
-    rotate(view(source), view(out), angle);
-    return out;
+    if (!valid(s)) return report(err, false);
+    w = rotatedSide(s.width);
+    h = rotatedSide(s.height);
+    return w >= 0 && h >= 0 ? true : report(err, false);
 }
 
 // ---- Point lists ----
@@ -582,4 +544,4 @@ inline int32_t *linePoints(const ErrorReporter &err, int32_t x0, int32_t y0, int
     return out;
 }
 
-}  // namespace raster
+}  // namespace rect
