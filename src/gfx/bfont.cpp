@@ -9,17 +9,17 @@ ErrorReporter BFONTError = {0, "BFONT Error."};
 KOVA_IDENT(BFONTIdent, "BFONT   ", "20110612", "ValenTRQ", "C       ", "CODE    ");
 
 BFONT *BFONTNew() { return glyphs::newFont<BFONT>(BFONTError); }
-void BFONTFree(BFONT **font) { glyphs::freeFont<BYTEMAPFree>(font, BFONTError); }
+void BFONTFree(BFONT **font) { glyphs::freeFont(font, BYTEMAPFree, BFONTError); }
 char *BFONTToASCII(const BFONT *font) { return font ? nullptr : report(BFONTError, nullptr); }
 BFONT *BFONTFromASCII(const char *text) { return text ? nullptr : report(BFONTError, nullptr); }
-int BFONTEqual(const BFONT *a, const BFONT *b) { return glyphs::equalFonts<BYTEMAPEqual>(a, b, BFONTError); }
-BFONT *BFONTCopy(const BFONT *font) { return glyphs::copyFont<BYTEMAPCopy>(font, BFONTError); }
-void BFONTDrawGlyph(BFONT *font) { glyphs::drawGlyph<BYTEMAPBlitKeyed>(font, BFONTError); }
-void BFONTDrawGlyphOpaque(BFONT *font) { glyphs::drawGlyph<BYTEMAPBlit>(font, BFONTError); }
-void BFONTDrawHex8(BFONT *font, uint32_t value) { glyphs::drawHex8<BYTEMAPBlitKeyed>(font, value, BFONTError); }
-void BFONTDrawHex16(BFONT *font, uint32_t value) { glyphs::drawHex16<BYTEMAPBlitKeyed>(font, value, BFONTError); }
-void BFONTDrawHex32(BFONT *font, uint32_t value) { glyphs::drawHex32<BYTEMAPBlitKeyed>(font, value, BFONTError); }
-void BFONTDrawLine(BFONT *font, const char *text) { glyphs::drawLine<BYTEMAPBlitKeyed>(font, text, BFONTError); }
-void BFONTDrawText(BFONT *font, const char *text) { glyphs::drawText<BYTEMAPBlit>(font, text, BFONTError); }
-void BFONTDrawMap(BFONT *font, const BYTEMAP *map) { glyphs::drawMap<BYTEMAPBlitKeyed>(font, map, BFONTError); }
-void BFONTDrawBig(BFONT *big, BFONT *small) { glyphs::drawBig<BYTEMAPBlitKeyed>(big, small, BFONTError); }
+int BFONTEqual(const BFONT *a, const BFONT *b) { return glyphs::equalFonts(a, b, BYTEMAPEqual, BFONTError); }
+BFONT *BFONTCopy(const BFONT *font) { return glyphs::copyFont(font, BYTEMAPCopy, BFONTError); }
+void BFONTDrawGlyph(BFONT *font) { glyphs::drawGlyph(font, BYTEMAPBlitKeyed, BFONTError); }
+void BFONTDrawGlyphOpaque(BFONT *font) { glyphs::drawGlyph(font, BYTEMAPBlit, BFONTError); }
+void BFONTDrawHex8(BFONT *font, uint32_t value) { glyphs::drawHex(font, BYTEMAPBlitKeyed, value, 2, BFONTError); }
+void BFONTDrawHex16(BFONT *font, uint32_t value) { glyphs::drawHex(font, BYTEMAPBlitKeyed, value, 4, BFONTError); }
+void BFONTDrawHex32(BFONT *font, uint32_t value) { glyphs::drawHex(font, BYTEMAPBlitKeyed, value, 8, BFONTError); }
+void BFONTDrawLine(BFONT *font, const char *text) { glyphs::drawLine(font, BYTEMAPBlitKeyed, text, BFONTError); }
+void BFONTDrawText(BFONT *font, const char *text) { glyphs::drawText(font, BYTEMAPBlit, text, BFONTError); }
+void BFONTDrawMap(BFONT *font, const BYTEMAP *map) { glyphs::drawMap(font, BYTEMAPBlitKeyed, map, BFONTError); }
+void BFONTDrawBig(BFONT *big, BFONT *small) { glyphs::drawBig(big, small, BYTEMAPBlitKeyed, BFONTError); }

@@ -1,7 +1,7 @@
 // The glyph algorithm shared by the cell font (IMG sheet and target, 32-bit pixels) and the
 // bitmap font (BYTEMAP sheet and target, 8-bit cells): glyph placement, numbers, lines and
 // texts, the character-map walk with its fast keyed copy, and the magnified glyph. The two
-// modules instantiate it with their own blits and reporter; nothing else includes it.
+// modules call it with their own rectangle copies and reporter; nothing else includes it.
 #pragma once
 
 #include <algorithm>
@@ -45,14 +45,24 @@ Corner cellCorner(const Font &font, int32_t code)
 
 // ---- Single glyphs, numbers, lines and texts ----
 
-// Copies the glyph of `code` to the pen with the rectangle copy Blit (which clips and reports
-// a missing target), then moves the pen right by one cell, visible or not.
-template <auto Blit, class Font>
-void drawGlyph(Font *font, const ErrorReporter &error)
+// The record a font's sheet and target are: IMG or BYTEMAP.
+template <class Font>
+using Sheet = std::remove_pointer_t<decltype(Font::sheet)>;
+
+// The rectangle copy a glyph is drawn with: one of the sheet record's blits, such as
+// IMGBlitKeyed or BYTEMAPBlit (source, destination, sx, sy, dx, dy, w, h).
+template <class Font>
+using Blit = void (*)(const Sheet<Font> *, Sheet<Font> *, int32_t, int32_t, int32_t, int32_t,
+                      int32_t, int32_t);
+
+// Copies the glyph of `code` to the pen with `blit` (which clips and reports a missing
+// target), then moves the pen right by one cell, visible or not.
+template <class Font>
+void drawGlyph(Font *font, Blit<Font> blit, const ErrorReporter &error)
 {
     if (!font || !font->sheet || font->sheet->width < 1) return report(error);
     const Corner corner = cellCorner(*font, font->code);
-    Blit(font->sheet, font->target, narrow(corner.x), narrow(corner.y), font->x, font->y,
+    blit(font->sheet, font->target, narrow(corner.x), narrow(corner.y), font->x, font->y,
          font->width, font->height);
     font->x = advance(font->x, font->width);
 }
@@ -60,49 +70,33 @@ void drawGlyph(Font *font, const ErrorReporter &error)
 // Code of the upper-case hexadecimal digit n (0..15): '0'..'9', 'A'..'F'.
 inline int32_t hexDigit(uint32_t n) { return static_cast<int32_t>(n <= 9 ? 48 + n : 55 + n); }
 
-template <auto Keyed, class Font>
-void drawHex8(Font *font, uint32_t value, const ErrorReporter &error)
+// The low `digits` hexadecimal digits of value, most significant first, as glyphs.
+template <class Font>
+void drawHex(Font *font, Blit<Font> blit, uint32_t value, int digits, const ErrorReporter &error)
 {
     if (!font) return report(error);
-    const uint32_t b = value & 0xFF;
-    font->code = hexDigit(b >> 4);
-    drawGlyph<Keyed>(font, error);
-    font->code = hexDigit(b & 0xF);
-    drawGlyph<Keyed>(font, error);
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+        font->code = hexDigit((value >> shift) & 0xF);
+        drawGlyph(font, blit, error);
+    }
 }
 
-template <auto Keyed, class Font>
-void drawHex16(Font *font, uint32_t value, const ErrorReporter &error)
-{
-    if (!font) return report(error);
-    drawHex8<Keyed>(font, value >> 8, error);
-    drawHex8<Keyed>(font, value, error);
-}
-
-template <auto Keyed, class Font>
-void drawHex32(Font *font, uint32_t value, const ErrorReporter &error)
-{
-    if (!font) return report(error);
-    drawHex16<Keyed>(font, value >> 16, error);
-    drawHex16<Keyed>(font, value, error);
-}
-
-// Keyed glyphs up to the first newline or the end; each byte is a code 0..255.
-template <auto Keyed, class Font>
-void drawLine(Font *font, const char *text, const ErrorReporter &error)
+// Glyphs up to the first newline or the end; each byte is a code 0..255.
+template <class Font>
+void drawLine(Font *font, Blit<Font> blit, const char *text, const ErrorReporter &error)
 {
     if (!font || !text) return report(error);
     for (const char *p = text; *p && *p != '\n'; ++p) {
         font->code = static_cast<unsigned char>(*p);
-        drawGlyph<Keyed>(font, error);
+        drawGlyph(font, blit, error);
     }
 }
 
-// Opaque glyphs; a newline returns to the starting column one cell lower. Bytes are taken as
+// Glyphs where a newline returns to the starting column one cell lower. Bytes are taken as
 // signed, so 128..255 give codes -128..-1 whose cells lie off the sheet: they draw nothing
 // and the pen still advances.
-template <auto Opaque, class Font>
-void drawText(Font *font, const char *text, const ErrorReporter &error)
+template <class Font>
+void drawText(Font *font, Blit<Font> blit, const char *text, const ErrorReporter &error)
 {
     if (!font || !text || !font->sheet || !font->target) return report(error);
     const int32_t x0 = font->x;
@@ -112,12 +106,54 @@ void drawText(Font *font, const char *text, const ErrorReporter &error)
             font->y = advance(font->y, font->height);
         } else {
             font->code = static_cast<signed char>(*p);
-            drawGlyph<Opaque>(font, error);
+            drawGlyph(font, blit, error);
         }
     }
 }
 
 // ---- Character maps ----
+
+// Walks the cells of `map` in drawing order: the map's top-left cell sits at the map's
+// (x, y) on the target; whole cells off the left and top edges are skipped, a row stops at
+// the target's right edge, the walk at its bottom edge. Each row's cells that lie wholly on
+// the target go to whole(codes, n, x, y) as one run, n cells from pen (x, y) on, one cell
+// width apart; the cells cut by an edge go one by one to cut(code, x, y). The pen ends at the
+// first drawn column, on the row where the walk stopped; `code` holds the last cell drawn.
+// Cell sizes are at least 1.
+template <class Font, class Whole, class Cut>
+void walkMap(Font *font, const BYTEMAP *map, Whole &&whole, Cut &&cut)
+{
+    const int64_t cw = font->width, ch = font->height;
+    const int64_t tw = font->target->width, th = font->target->height;
+    const int64_t mx = map->x, my = map->y;
+    const int64_t mw = map->width, mh = map->height;
+    if (mx + mw * cw < 1 || mx >= tw || my + mh * ch < 1 || my >= th) return;
+
+    // The first visible column k0 at x0 (cut when x0 < 0), the end of the visible columns,
+    // and the columns ka .. kb - 1 whose cells lie wholly on the target.
+    const int64_t k0 = mx < 0 ? -mx / cw : 0, x0 = mx < 0 ? -(-mx % cw) : mx;
+    const int64_t kEnd = std::min(mw, k0 + (tw - x0 + cw - 1) / cw);
+    const int64_t ka = std::min(kEnd, x0 < 0 ? k0 + 1 : k0), xa = x0 + (ka - k0) * cw;
+    const int64_t kb = tw - cw - xa < 0 ? ka : std::min(kEnd, ka + (tw - cw - xa) / cw + 1);
+    const int64_t r0 = my < 0 ? -my / ch : 0;
+
+    int32_t last = font->code;
+    int64_t y = my < 0 ? -(-my % ch) : my;
+    for (int64_t r = r0; y < th && r < mh; ++r, y += ch) {
+        const uint8_t *row = map->data + r * mw;
+        if (y < 0 || y > th - ch) {  // cut at the top or the bottom: every cell is cut
+            for (int64_t k = k0; k < kEnd; ++k) cut(row[k], x0 + (k - k0) * cw, y);
+        } else {
+            for (int64_t k = k0; k < ka; ++k) cut(row[k], x0 + (k - k0) * cw, y);
+            if (ka < kb) whole(row + ka, kb - ka, xa, y);
+            for (int64_t k = kb; k < kEnd; ++k) cut(row[k], x0 + (k - k0) * cw, y);
+        }
+        if (kEnd > k0) last = row[kEnd - 1];
+    }
+    font->code = last;
+    font->x = wrap32(x0);
+    font->y = wrap32(y);
+}
 
 // One keyed row of n pixels: d = s wherever s is not 0, computed as d = s | (d & keep) with
 // keep all ones where s is 0. Without a branch per pixel it becomes three vector operations,
@@ -148,61 +184,6 @@ inline void copyKeyed(const Pixel *s, int64_t sStride, Pixel *d, int64_t dStride
     }
 }
 
-// Walks the cells of `map` in drawing order, handing each visible cell's code and pen
-// position to draw(code, x, y): the map's top-left cell sits at the map's (x, y) on the
-// target; whole cells off the left and top edges are skipped, a row stops at the target's
-// right edge, the walk at its bottom edge. The pen ends at the first drawn column, on the
-// row where the walk stopped; `code` holds the last cell drawn. Cell sizes are at least 1.
-template <class Font, class Draw>
-void walkMap(Font *font, const BYTEMAP *map, Draw &&draw)
-{
-    const int64_t cw = font->width, ch = font->height;
-    const int64_t tw = font->target->width, th = font->target->height;
-    const int64_t mx = map->x, my = map->y;
-    const int32_t mw = map->width, mh = map->height;
-    if (mx + mw * cw < 1 || mx >= tw || my + mh * ch < 1 || my >= th) return;
-
-    int32_t k0 = 0, r0 = 0;
-    int64_t x0 = mx, y0 = my;
-    if (mx < 0) {
-        k0 = static_cast<int32_t>(-mx / cw);
-        x0 = -(-mx % cw);
-    }
-    if (my < 0) {
-        r0 = static_cast<int32_t>(-my / ch);
-        y0 = -(-my % ch);
-    }
-
-    const uint8_t *cells = map->data;
-    int32_t last = font->code;
-    int64_t y = y0;
-    for (int32_t r = r0; y < th && r < mh; ++r, y += ch) {
-        const uint8_t *row = cells + static_cast<int64_t>(r) * mw;
-        int64_t x = x0;
-        for (int32_t k = k0; x < tw && k < mw; ++k, x += cw) {
-            last = row[k];
-            draw(last, x, y);
-        }
-    }
-    font->code = last;
-    font->x = wrap32(x0);
-    font->y = wrap32(y);
-}
-
-// The map walk with every glyph drawn by its own keyed rectangle copy: the plain form, used
-// whenever the fast one cannot be (missing pixel arrays, which the copy reports, or a sheet,
-// target and map that share memory).
-template <auto Keyed, class Font>
-void drawMapByGlyph(Font *font, const BYTEMAP *map, const ErrorReporter &error)
-{
-    walkMap(font, map, [&](int32_t code, int64_t x, int64_t y) {
-        font->code = code;
-        font->x = wrap32(x);
-        font->y = wrap32(y);
-        drawGlyph<Keyed>(font, error);
-    });
-}
-
 // A glyph's cell and the target it is drawn on, for the map walk's keyed copy.
 template <class Pixel>
 struct Glyph {
@@ -213,7 +194,7 @@ struct Glyph {
     int64_t cw, ch;  // cell size
 };
 
-// An edge glyph: the part of the cell at sheet (sx, sy) that lies on both the sheet and the
+// A cut glyph: the part of the cell at sheet (sx, sy) that lies on both the sheet and the
 // target, drawn at (x, y). A glyph cut only at the top or bottom keeps its full-width rows
 // (width W when it is not 0). Kept out of line so that the walk's common case stays small.
 template <int W, class Pixel>
@@ -222,7 +203,7 @@ template <int W, class Pixel>
 {
     rect::Block b;
     if (!rect::clip(int32_t(g.sw), int32_t(g.sh), int32_t(g.tw), int32_t(g.th), sx, sy, x, y,
-                      g.cw, g.ch, b)) {
+                    g.cw, g.ch, b)) {
         return;
     }
     const Pixel *s = g.sheet + int64_t{b.sy} * g.sw + b.sx;
@@ -233,13 +214,13 @@ template <int W, class Pixel>
 
 // ---- The 8 x 8 cells of a text screen ----
 //
-// The text-mode frame draws 1,024 of them, so they have a loop of their own. Its rows are
-// written in the compiler's vector extension, which gives vector code at every optimisation
-// level: the plain 8-pixel loop of keyedRow is vectorised at -O2, but at -O3 g++ 12 unrolls it
-// first and leaves all rows but the first scalar, three times slower. A row of 32-bit pixels
-// is two 16-byte vectors, or one 32-byte vector where the processor has AVX2 (the same loop
-// compiled a second time and chosen at run time, as the long walks of rect.h are; 1.6 times
-// faster here); a row of 8-bit cells is one 8-byte vector.
+// The text-mode frame draws 1,024 of them, so a run of them has a loop of its own. Its rows
+// are written in the compiler's vector extension, which gives vector code at every
+// optimisation level (g++ 12 at -O3 unrolls the plain 8-pixel loop of keyedRow first and
+// leaves all rows but the first scalar). A row of 32-bit pixels is two 16-byte vectors, or
+// one 32-byte vector where the processor has AVX2 (the same loop compiled a second time and
+// chosen at run time, as the long walks of rect.h are); a row of 8-bit cells is one 8-byte
+// vector.
 typedef uint32_t Pixels4 __attribute__((vector_size(16)));
 typedef uint32_t Pixels8 __attribute__((vector_size(32)));
 typedef uint8_t Cells8 __attribute__((vector_size(8)));
@@ -249,8 +230,8 @@ typedef uint8_t Cells8 __attribute__((vector_size(8)));
 template <class V, class Pixel>
 [[gnu::always_inline]] inline void keyedRow8(const Pixel *s, Pixel *d)
 {
-    constexpr int lanes = int(sizeof(V) / sizeof(Pixel));
-    for (int i = 0; i < 8; i += lanes) {
+    constexpr int LANES = int(sizeof(V) / sizeof(Pixel));
+    for (int i = 0; i < 8; i += LANES) {
         V a, b;
         std::memcpy(&a, s + i, sizeof a);
         std::memcpy(&b, d + i, sizeof b);
@@ -277,78 +258,58 @@ template <class V, class Pixel>
     }
 }
 
-inline void drawInnerBlock(const uint8_t *sheet, int64_t sw, uint8_t *target, int64_t tw,
-                           const int64_t *offset, const uint8_t *cells, int64_t stride,
-                           int64_t columns, int64_t rows)
+// One run of n whole 8 x 8 cells from `target` on.
+inline void drawRun8x8(const uint8_t *sheet, int64_t sw, uint8_t *target, int64_t tw,
+                       const int64_t *offset, const uint8_t *codes, int64_t n)
 {
-    drawBlock8x8<Cells8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
+    drawBlock8x8<Cells8>(sheet, sw, target, tw, offset, codes, 0, n, 1);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-__attribute__((target("avx2"))) inline void drawBlock8x8Wide(const uint32_t *sheet, int64_t sw,
-                                                             uint32_t *target, int64_t tw,
-                                                             const int64_t *offset,
-                                                             const uint8_t *cells, int64_t stride,
-                                                             int64_t columns, int64_t rows)
+__attribute__((target("avx2"))) inline void drawRun8x8Wide(const uint32_t *sheet, int64_t sw,
+                                                           uint32_t *target, int64_t tw,
+                                                           const int64_t *offset,
+                                                           const uint8_t *codes, int64_t n)
 {
-    drawBlock8x8<Pixels8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
+    drawBlock8x8<Pixels8>(sheet, sw, target, tw, offset, codes, 0, n, 1);
 }
 #endif
 
-inline void drawInnerBlock(const uint32_t *sheet, int64_t sw, uint32_t *target, int64_t tw,
-                           const int64_t *offset, const uint8_t *cells, int64_t stride,
-                           int64_t columns, int64_t rows)
+inline void drawRun8x8(const uint32_t *sheet, int64_t sw, uint32_t *target, int64_t tw,
+                       const int64_t *offset, const uint8_t *codes, int64_t n)
 {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-    if (rect::wideVectors())
-        return drawBlock8x8Wide(sheet, sw, target, tw, offset, cells, stride, columns, rows);
+    if (rect::wideVectors()) return drawRun8x8Wide(sheet, sw, target, tw, offset, codes, n);
 #endif
-    drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
-}
-
-// The map's 8 x 8 cells that lie wholly on a target of tw x th: map columns k0 .. k1 - 1 and
-// rows r0 .. r1 - 1 (none when k0 >= k1 or r0 >= r1). Cell k starts at map x + 8k.
-struct Inner {
-    int64_t k0, k1, r0, r1;
-};
-
-inline Inner innerCells8x8(const BYTEMAP *map, int64_t tw, int64_t th)
-{
-    // The first index whose cell starts at 0 or later; the end of those that finish by the edge.
-    const auto first = [](int64_t at) { return at >= 0 ? int64_t{0} : (-at + 7) / 8; };
-    const auto end = [](int64_t at, int64_t edge, int64_t n) {
-        return edge - 8 - at < 0 ? int64_t{0} : std::min(n, (edge - 8 - at) / 8 + 1);
-    };
-    return {first(map->x), end(map->x, tw, map->width), first(map->y), end(map->y, th, map->height)};
+    drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, codes, 0, n, 1);
 }
 
 // The map walk with the keyed copy done here, clipped once per glyph: a glyph wholly inside
 // the sheet and the target takes the unclipped copy (of fixed width W and height H when they
-// are not 0), an edge glyph copies the overlap of its cell with the sheet and the target.
-// With 8 x 8 cells and every code's glyph wholly on the sheet, the cells wholly on the target
-// are drawn first as one block, and the walk draws only those around it (cells do not overlap,
-// so the order changes no pixel). Same pixels as drawMapByGlyph.
+// are not 0; a run of 8 x 8 cells whose codes all lie on the sheet takes the vector loop),
+// a cut glyph copies the overlap of its cell with the sheet and the target. The sheet, the
+// target and the map do not share memory.
 template <int W, int H, class Font>
 void drawMapFast(Font *font, const BYTEMAP *map)
 {
     const auto sheet = view(font->sheet);
     const auto target = view(font->target);
-    using Pixel = std::remove_const_t<std::remove_pointer_t<decltype(sheet.cells)>>;
-    const Glyph<Pixel> g = {sheet.cells,  sheet.width, sheet.height, target.cells,
-                            target.width, target.height, font->width, font->height};
+    using Pixel = std::remove_pointer_t<decltype(sheet.cells)>;
+    const Glyph<Pixel> g = {sheet.cells,  sheet.width,   sheet.height, target.cells,
+                            target.width, target.height, font->width,  font->height};
 
     // Where each of the 256 codes a map cell can hold sits in the sheet, stepping the corner
     // one cell at a time instead of dividing per code; `offset` is its first pixel when the
     // whole cell lies on the sheet, else -1.
-    struct Cell {
-        int64_t x, y, offset;
-    } cell[256];
+    int64_t cellX[256], cellY[256], offset[256];
     int64_t cx = 0, cy = 0;
     bool allWhole = true;
     for (int32_t code = 0; code < 256; ++code) {
         const bool whole = cx + g.cw <= g.sw && cy + g.ch <= g.sh;
         allWhole = allWhole && whole;
-        cell[code] = {cx, cy, whole ? cy * g.sw + cx : -1};
+        cellX[code] = cx;
+        cellY[code] = cy;
+        offset[code] = whole ? cy * g.sw + cx : -1;
         cx += g.cw;
         if (cx >= g.sw) {
             if (cx < 2 * g.sw) {
@@ -362,43 +323,31 @@ void drawMapFast(Font *font, const BYTEMAP *map)
         }
     }
 
-    bool blockDrawn = false;
-    if constexpr (W == 8 && H == 8) {
-        const Inner in = innerCells8x8(map, g.tw, g.th);
-        if (allWhole && in.k0 < in.k1 && in.r0 < in.r1) {
-            int64_t offset[256];
-            for (int32_t code = 0; code < 256; ++code) offset[code] = cell[code].offset;
-            drawInnerBlock(g.sheet, g.sw, g.target + (map->y + 8 * in.r0) * g.tw + map->x + 8 * in.k0,
-                           g.tw, offset, map->data + in.r0 * map->width + in.k0, map->width,
-                           in.k1 - in.k0, in.r1 - in.r0);
-            blockDrawn = true;
-            // The whole map on the target: the pen and code as the walk leaves them.
-            if (in.k0 == 0 && in.r0 == 0 && in.k1 == map->width && in.r1 == map->height) {
-                font->code = map->data[in.r1 * in.k1 - 1];
-                font->x = map->x;
-                font->y = wrap32(map->y + 8 * in.r1);
-                return;
-            }
+    const auto cut = [&](int32_t code, int64_t x, int64_t y) {
+        copyKeyedClipped<W>(g, cellX[code], cellY[code], x, y);
+    };
+    const auto whole = [&](const uint8_t *codes, int64_t n, int64_t x, int64_t y) {
+        Pixel *d = g.target + y * g.tw + x;
+        if constexpr (W == 8 && H == 8) {
+            if (allWhole) return drawRun8x8(g.sheet, g.sw, d, g.tw, offset, codes, n);
         }
-    }
-
-    // The last column and row at which a whole cell still fits on the target.
-    const int64_t xLast = g.tw - g.cw, yLast = g.th - g.ch;
-    walkMap(font, map, [&](int32_t code, int64_t x, int64_t y) {
-        const Cell &c = cell[code];
-        if (c.offset >= 0 && x >= 0 && y >= 0 && x <= xLast && y <= yLast) {
-            if (blockDrawn) return;  // an inner cell: drawn with the block
-            copyKeyed<W, H>(g.sheet + c.offset, g.sw, g.target + y * g.tw + x, g.tw, g.cw, g.ch);
-        } else {
-            copyKeyedClipped<W>(g, c.x, c.y, x, y);
+        for (int64_t k = 0; k < n; ++k, d += g.cw) {
+            const int64_t o = offset[codes[k]];
+            if (o >= 0)
+                copyKeyed<W, H>(g.sheet + o, g.sw, d, g.tw, g.cw, g.ch);
+            else
+                cut(codes[k], x + k * g.cw, y);
         }
-    });
+    };
+    walkMap(font, map, whole, cut);
 }
 
-// Every cell of the map as a keyed glyph. Cell sizes below 1 are refused: the walk divides by
-// them and could not advance.
-template <auto Keyed, class Font>
-void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
+// Every cell of the map as a keyed glyph drawn with `keyed`. Cell sizes below 1 are refused:
+// the walk divides by them and could not advance. Where the fast copy cannot be used (missing
+// pixel arrays, which the copy reports, or a sheet, target and map that share memory), every
+// glyph is drawn by its own rectangle copy, in the same order.
+template <class Font>
+void drawMap(Font *font, Blit<Font> keyed, const BYTEMAP *map, const ErrorReporter &error)
 {
     if (!font || !map || !map->data || !font->sheet || !font->target) return report(error);
     if (font->width < 1 || font->height < 1) return report(error);
@@ -410,7 +359,16 @@ void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
                           static_cast<const void *>(map->data) != targetCells;
     if (!sheetCells || !targetCells || !separate || sheet->width < 1 || sheet->height < 0 ||
         target->width < 0 || target->height < 0) {
-        return drawMapByGlyph<Keyed>(font, map, error);
+        const auto one = [&](int32_t code, int64_t x, int64_t y) {
+            font->code = code;
+            font->x = wrap32(x);
+            font->y = wrap32(y);
+            drawGlyph(font, keyed, error);
+        };
+        const auto each = [&](const uint8_t *codes, int64_t n, int64_t x, int64_t y) {
+            for (int64_t k = 0; k < n; ++k) one(codes[k], x + k * font->width, y);
+        };
+        return walkMap(font, map, each, one);
     }
     if (font->width == 8 && font->height == 8) return drawMapFast<8, 8>(font, map);
     if (font->width == 8) return drawMapFast<8, 0>(font, map);
@@ -419,11 +377,12 @@ void drawMap(Font *font, const BYTEMAP *map, const ErrorReporter &error)
 
 // ---- Magnified glyphs ----
 
-// big's current glyph, each non-zero sheet pixel drawn as small's current glyph (keyed) at
-// big's pen plus (small's cell size) x (the pixel's place in the cell). big's cell is read
-// straight from its sheet, so it must lie wholly inside it: otherwise report, change nothing.
-template <auto Keyed, class Font>
-void drawBig(Font *big, Font *small, const ErrorReporter &error)
+// big's current glyph, each non-zero sheet pixel drawn as small's current glyph (with
+// `keyed`) at big's pen plus (small's cell size) x (the pixel's place in the cell). big's
+// cell is read straight from its sheet, so it must lie wholly inside it: otherwise report,
+// change nothing.
+template <class Font>
+void drawBig(Font *big, Font *small, Blit<Font> keyed, const ErrorReporter &error)
 {
     if (!big || !small || !big->sheet || !big->target || !small->sheet) return report(error);
     const auto *sheet = big->sheet;
@@ -447,7 +406,7 @@ void drawBig(Font *big, Font *small, const ErrorReporter &error)
             if (!row[j]) continue;
             small->x = wrap32(big->x + int64_t{small->width} * j);
             small->y = wrap32(big->y + int64_t{small->height} * i);
-            drawGlyph<Keyed>(small, error);
+            drawGlyph(small, keyed, error);
         }
     }
     big->x = advance(big->x, int64_t{small->width} * w);
@@ -465,28 +424,29 @@ Font *newFont(const ErrorReporter &error)
     return font;
 }
 
-// Frees the sheet with the surface's own Free, then the record; the target is borrowed.
-template <auto FreeSheet, class Font>
-void freeFont(Font **font, const ErrorReporter &error)
+// Frees the sheet with `freeSheet`, then the record; the target is borrowed.
+template <class Font>
+void freeFont(Font **font, void (*freeSheet)(Sheet<Font> **), const ErrorReporter &error)
 {
     if (!font || !*font) return report(error);
-    if ((*font)->sheet) FreeSheet(&(*font)->sheet);
+    if ((*font)->sheet) freeSheet(&(*font)->sheet);
     std::free(*font);
     *font = nullptr;
 }
 
-// A new font with the same pen, cells and code, its own copy of the sheet (made with the
-// surface's Copy) and the same borrowed target. Null, after a report, on a missing font or a
+// A new font with the same pen, cells and code, its own copy of the sheet (made with
+// `copySheet`) and the same borrowed target. Null, after a report, on a missing font or a
 // failed allocation.
-template <auto CopySheet, class Font>
-Font *copyFont(const Font *font, const ErrorReporter &error)
+template <class Font>
+Font *copyFont(const Font *font, Sheet<Font> *(*copySheet)(const Sheet<Font> *),
+               const ErrorReporter &error)
 {
     if (!font) return report(error, static_cast<Font *>(nullptr));
     Font *copy = static_cast<Font *>(std::calloc(1, sizeof(Font)));
     if (!copy) return report(error, copy);
     *copy = *font;
     if (font->sheet) {
-        copy->sheet = CopySheet(font->sheet);
+        copy->sheet = copySheet(font->sheet);
         if (!copy->sheet) {
             std::free(copy);
             return report(error, static_cast<Font *>(nullptr));
@@ -495,10 +455,12 @@ Font *copyFont(const Font *font, const ErrorReporter &error)
     return copy;
 }
 
-// 1 when two fonts have the same pen, cells, code and target and equal sheets (or neither has
-// one); a missing font is reported and gives 0.
-template <auto EqualSheets, class Font>
-int equalFonts(const Font *a, const Font *b, const ErrorReporter &error)
+// 1 when two fonts have the same pen, cells, code and target and equal sheets (by
+// `equalSheets`, or neither has one); a missing font is reported and gives 0.
+template <class Font>
+int equalFonts(const Font *a, const Font *b,
+               int (*equalSheets)(const Sheet<Font> *, const Sheet<Font> *),
+               const ErrorReporter &error)
 {
     if (!a || !b) return report(error, 0);
     if (a->x != b->x || a->y != b->y || a->width != b->width || a->height != b->height ||
@@ -506,7 +468,7 @@ int equalFonts(const Font *a, const Font *b, const ErrorReporter &error)
         return 0;
     }
     if (!a->sheet || !b->sheet) return a->sheet == b->sheet;
-    return a->sheet == b->sheet || EqualSheets(a->sheet, b->sheet);
+    return a->sheet == b->sheet || equalSheets(a->sheet, b->sheet);
 }
 
 }  // namespace glyphs
