@@ -8,8 +8,11 @@
 #      played in headless chromium against kova-record's frames (tests/e2e/e2e_web.mjs);
 #   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
 #   4. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
-#   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds.
-# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web asan tsan fuzz" to leave some out.
+#   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds;
+#   6. the deep checks that fit here (tools/run-deep-checks.sh): a whole recorded cycle and the
+#      windowed program under valgrind's memcheck, and the soak; the allocation-failure sweeps
+#      run among the unit tests of 1 and 3.
+# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web asan tsan fuzz deep" to leave some out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -80,6 +83,11 @@ if [[ $skip != *" fuzz "* ]]; then
     grep -E '^(#[0-9]+ *DONE|Done)' "$work/log" | tail -n 1 || true
     rm -rf "$work"
   done
+fi
+
+if [[ $skip != *" deep "* ]]; then
+  step "deep checks: memcheck of a whole cycle and of the program, the soak"
+  KOVA_DEEP_BUILD=build KOVA_DEEP_SKIP="alloc fuzz tsan" tools/run-deep-checks.sh
 fi
 
 step "all tests passed"
