@@ -66,10 +66,10 @@ inline int32_t blend(int32_t loop, int32_t placed)
 
 void blendInto(int32_t *__restrict mixed, const int32_t *__restrict loop, int32_t n)
 {
-    constexpr int32_t kBlock = 16;
+    constexpr int32_t BLOCK = 16;
     int32_t i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        for (int32_t k = 0; k < kBlock; ++k) mixed[i + k] = blend(loop[i + k], mixed[i + k]);
+    for (; i + BLOCK <= n; i += BLOCK) {
+        for (int32_t k = 0; k < BLOCK; ++k) mixed[i + k] = blend(loop[i + k], mixed[i + k]);
     }
     for (; i < n; ++i) mixed[i] = blend(loop[i], mixed[i]);
 }

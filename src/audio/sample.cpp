@@ -15,8 +15,8 @@ KOVA_IDENT(SAMPLEIdent, "SAMPLE  ", "20110402", "ValenTRQ", "C       ", "CODE   
 
 namespace {
 
-constexpr int32_t kDefaultCapacity = 32;
-constexpr int32_t kReadReserve = 1024;
+constexpr int32_t DEFAULT_CAPACITY = 32;
+constexpr int32_t READ_RESERVE = 1024;
 
 bool valid(const SAMPLE *s) { return s && s->values; }
 
@@ -54,10 +54,10 @@ inline int32_t wrapMul(int32_t a, int32_t b)
 template <typename Op>
 void eachPair(int32_t *__restrict d, const int32_t *__restrict s, int32_t n, Op op)
 {
-    constexpr int32_t kBlock = 16;
+    constexpr int32_t BLOCK = 16;
     int32_t i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        for (int32_t k = 0; k < kBlock; ++k) d[i + k] = op(d[i + k], s[i + k]);
+    for (; i + BLOCK <= n; i += BLOCK) {
+        for (int32_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k], s[i + k]);
     }
     for (; i < n; ++i) d[i] = op(d[i], s[i]);
 }
@@ -65,10 +65,10 @@ void eachPair(int32_t *__restrict d, const int32_t *__restrict s, int32_t n, Op 
 template <typename Op>
 void eachValue(int32_t *__restrict d, int32_t n, Op op)
 {
-    constexpr int32_t kBlock = 16;
+    constexpr int32_t BLOCK = 16;
     int32_t i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        for (int32_t k = 0; k < kBlock; ++k) d[i + k] = op(d[i + k]);
+    for (; i + BLOCK <= n; i += BLOCK) {
+        for (int32_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k]);
     }
     for (; i < n; ++i) d[i] = op(d[i]);
 }
@@ -136,7 +136,7 @@ bool push(SAMPLE *s, int32_t v)
 
 SAMPLE *SAMPLENew()
 {
-    SAMPLE *s = make(kDefaultCapacity);
+    SAMPLE *s = make(DEFAULT_CAPACITY);
     if (!s) return report(SAMPLEError, nullptr);
     return s;
 }
@@ -152,7 +152,7 @@ void SAMPLEFree(SAMPLE **sample)
 SAMPLE *SAMPLECopy(const SAMPLE *sample)
 {
     if (!valid(sample) || sample->length < 0) return report(SAMPLEError, nullptr);
-    SAMPLE *copy = make(sample->length > 0 ? sample->length : kDefaultCapacity);
+    SAMPLE *copy = make(sample->length > 0 ? sample->length : DEFAULT_CAPACITY);
     if (!copy) return report(SAMPLEError, nullptr);
     if (sample->length > 0) {
         std::memcpy(copy->values, sample->values, sizeof(int32_t) * sample->length);
@@ -307,7 +307,7 @@ void SAMPLEInsert(SAMPLE *sample, int32_t v, int32_t i)
     if (sample->length >= sample->capacity) {
         // Double; a sample of capacity 0 (a compiled-in empty one) starts at the default.
         if (sample->length == INT32_MAX) return report(SAMPLEError);
-        const int32_t grown = sample->capacity <= 0          ? kDefaultCapacity
+        const int32_t grown = sample->capacity <= 0          ? DEFAULT_CAPACITY
                               : sample->capacity > INT32_MAX / 2 ? INT32_MAX
                                                                  : sample->capacity * 2;
         if (!SAMPLEReserve(sample, grown)) return report(SAMPLEError);
@@ -550,7 +550,7 @@ SAMPLE *SAMPLERead(std::FILE *file, int32_t width, char order, char sign)
         return report(SAMPLEError, nullptr);
     }
     SAMPLE *s = SAMPLENew();
-    if (!s || !SAMPLEReserve(s, kReadReserve)) {
+    if (!s || !SAMPLEReserve(s, READ_RESERVE)) {
         if (s) SAMPLEFree(&s);
         return report(SAMPLEError, nullptr);
     }

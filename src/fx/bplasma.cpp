@@ -17,15 +17,15 @@ KOVA_IDENT(BPLASMAIdent, "BPLASMA ", "20110412", "ValenTRQ", "C       ", "CODE  
 
 namespace {
 
-constexpr int32_t kDefaultSize = 256;
-constexpr BPLASMAWave kDefaultWaves[6] = {
+constexpr int32_t DEFAULT_SIZE = 256;
+constexpr BPLASMAWave DEFAULT_WAVES[6] = {
     {0, 15, 6}, {200, -21, 9}, {500, 13, 7}, {800, -19, 11}, {0, 0, 0}, {0, 0, 0}};
 
 // The cells are drawn in runs of this many columns: a fixed trip count the compiler vectorises.
-constexpr int32_t kRun = 256;
+constexpr int32_t RUN = 256;
 // Each table entry lies within +-65532 (two entries of at most 32766); biased by this it is
 // never negative and below 2^17.
-constexpr int32_t kBias = 1 << 16;
+constexpr int32_t BIAS = 1 << 16;
 
 // Fills table[n-1] down to table[0] with S(a) + S(b), the two positions moving by their strides.
 // Unsigned arithmetic: any stride wraps modulo the table without overflow.
@@ -47,15 +47,15 @@ void buildTable(int32_t *table, int32_t n, const BPLASMAWave &a, const BPLASMAWa
 //   ((R + C) >> 10) = (R >> 10) + (C >> 10) + (((R & 1023) + (C & 1023)) >> 10),
 // which is ((rowsum + colsum) >> 10) + 128 since the two biases add to 128 << 10.
 struct ColumnRun {
-    alignas(32) uint8_t high[kRun];   // C >> 10, 0..127
-    alignas(32) uint16_t low[kRun];   // C & 1023
+    alignas(32) uint8_t high[RUN];   // C >> 10, 0..127
+    alignas(32) uint16_t low[RUN];   // C & 1023
 };
 
 // One full run of cells for a row whose biased term has high part rh and low part rl.
 void drawRun(uint8_t *__restrict out, const uint8_t *__restrict high,
              const uint16_t *__restrict low, uint8_t rh, uint16_t rl)
 {
-    for (int32_t k = 0; k < kRun; ++k)
+    for (int32_t k = 0; k < RUN; ++k)
         out[k] = static_cast<uint8_t>(
             rh + high[k] + static_cast<uint8_t>(static_cast<uint16_t>(rl + low[k]) >> 10));
 }
@@ -109,8 +109,8 @@ BPLASMA *BPLASMANew()
 {
     auto *plasma = static_cast<BPLASMA *>(std::calloc(1, sizeof(BPLASMA)));
     if (!plasma) return report(BPLASMAError, nullptr);
-    std::copy(std::begin(kDefaultWaves), std::end(kDefaultWaves), plasma->wave);
-    BPLASMAResize(plasma, kDefaultSize, kDefaultSize);
+    std::copy(std::begin(DEFAULT_WAVES), std::end(DEFAULT_WAVES), plasma->wave);
+    BPLASMAResize(plasma, DEFAULT_SIZE, DEFAULT_SIZE);
     if (!plasma->map) {
         std::free(plasma);
         return nullptr;
@@ -207,19 +207,19 @@ void BPLASMADraw(BPLASMA *plasma)
     // per run; the row loops then read them straight.
     ColumnRun run;
     const int32_t *xwave = plasma->xwave, *ywave = plasma->ywave;
-    for (int32_t c0 = 0; c0 < w; c0 += std::min(kRun, w - c0)) {
-        const int32_t n = std::min(kRun, w - c0);
+    for (int32_t c0 = 0; c0 < w; c0 += std::min(RUN, w - c0)) {
+        const int32_t n = std::min(RUN, w - c0);
         for (int32_t i = 0; i < n; ++i) {
-            const int32_t c = xwave[w - 1 - c0 - i] + kBias;
+            const int32_t c = xwave[w - 1 - c0 - i] + BIAS;
             run.high[i] = static_cast<uint8_t>(c >> 10);
             run.low[i] = static_cast<uint16_t>(c & 1023);
         }
         for (int32_t v = 0; v < h; ++v) {
             uint8_t *out = plasma->map->data + static_cast<size_t>(v) * static_cast<size_t>(w) + c0;
-            const int32_t r = ywave[h - 1 - v] + kBias;
+            const int32_t r = ywave[h - 1 - v] + BIAS;
             const auto rh = static_cast<uint8_t>(r >> 10);
             const auto rl = static_cast<uint16_t>(r & 1023);
-            if (n == kRun)
+            if (n == RUN)
                 drawRun(out, run.high, run.low, rh, rl);
             else
                 drawShortRun(out, run.high, run.low, n, rh, rl);

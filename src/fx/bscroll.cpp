@@ -15,7 +15,7 @@ KOVA_IDENT(BSCROLLIdent, "BSCROLL ", "20110415", "ValenTRQ", "C       ", "CODE  
 namespace {
 
 const char kDefaultText[] = "A scroll's default text. ";
-constexpr int32_t kDefaultSize = 256;
+constexpr int32_t DEFAULT_SIZE = 256;
 
 int32_t saturate(int64_t v)
 {
@@ -36,8 +36,8 @@ CURSOR *newCursor(const char *text)
 void moveCursor(CURSOR *cursor, int64_t chars)
 {
     if (cursor->length < 1) return;
-    constexpr int64_t kFar = int64_t{1} << 30;
-    if (chars > kFar || chars < -kFar) chars %= cursor->length;
+    constexpr int64_t FAR_AWAY = int64_t{1} << 30;
+    if (chars > FAR_AWAY || chars < -FAR_AWAY) chars %= cursor->length;
     cursor->step = static_cast<int32_t>(chars);
     CURSORStep(cursor);
 }
@@ -53,8 +53,8 @@ BSCROLL *BSCROLLNew()
         std::free(scroller);
         return report(BSCROLLError, nullptr);
     }
-    scroller->width = kDefaultSize;
-    scroller->height = kDefaultSize;
+    scroller->width = DEFAULT_SIZE;
+    scroller->height = DEFAULT_SIZE;
     scroller->speed = 1;
     return scroller;
 }

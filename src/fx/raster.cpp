@@ -15,8 +15,8 @@ KOVA_IDENT(RASTERIdent, "RASTER  ", "20110524", "ValenTRQ", "C       ", "CODE   
 
 namespace {
 
-constexpr int32_t kNewCount = 256;
-constexpr int32_t kNewSpeed = 0x10000;
+constexpr int32_t NEW_COUNT = 256;
+constexpr int32_t NEW_SPEED = 0x10000;
 
 uint32_t *newTable(int32_t count)
 {
@@ -24,7 +24,7 @@ uint32_t *newTable(int32_t count)
         std::calloc(static_cast<size_t>(std::max(count, 1)), sizeof(uint32_t)));
 }
 
-bool usable(const RASTER *raster) { return raster && raster->table && raster->count >= 0; }
+bool valid(const RASTER *raster) { return raster && raster->table && raster->count >= 0; }
 
 // The pixel span of one row after clipping, or false when nothing of it lies in the image.
 // A null image (or one without pixels) is the image module's fault and reported as such.
@@ -45,7 +45,7 @@ int32_t firstIndex(const RASTER *raster)
 }
 
 // Rows are written in blocks of this many pixels, a trip count the compiler vectorises.
-constexpr size_t kBlock = 16;
+constexpr size_t BLOCK = 16;
 
 // One blended pixel. Per channel, ((old (256 - alpha) + colour alpha) >> 8): the same byte as
 // the mix computed in each channel's own bit position and masked, e.g. for red
@@ -139,14 +139,14 @@ RASTER *readTable(std::FILE *file)
 RASTER *RASTERNew()
 {
     auto *raster = static_cast<RASTER *>(std::calloc(1, sizeof(RASTER)));
-    uint32_t *table = newTable(kNewCount);
+    uint32_t *table = newTable(NEW_COUNT);
     if (!raster || !table) {
         std::free(raster);
         std::free(table);
         return report(RASTERError, nullptr);
     }
-    raster->speed = kNewSpeed;
-    raster->count = kNewCount;
+    raster->speed = NEW_SPEED;
+    raster->count = NEW_COUNT;
     raster->table = table;
     return raster;
 }
@@ -165,14 +165,14 @@ RASTER *RASTERFromASCII(const char *) { return nullptr; }
 
 int RASTEREqual(const RASTER *a, const RASTER *b)
 {
-    if (!usable(a) || !usable(b)) return report(RASTERError, 0);
+    if (!valid(a) || !valid(b)) return report(RASTERError, 0);
     if (a->count != b->count) return 0;
     return std::equal(a->table, a->table + a->count, b->table) ? 1 : 0;
 }
 
 RASTER *RASTERCopy(const RASTER *raster)
 {
-    if (!usable(raster)) return report(RASTERError, nullptr);
+    if (!valid(raster)) return report(RASTERError, nullptr);
     auto *copy = static_cast<RASTER *>(std::calloc(1, sizeof(RASTER)));
     uint32_t *table = newTable(raster->count);
     if (!copy || !table) {
@@ -201,7 +201,7 @@ void RASTERResize(RASTER *raster, int32_t count)
 
 void RASTERClear(RASTER *raster)
 {
-    if (!usable(raster)) return report(RASTERError);
+    if (!valid(raster)) return report(RASTERError);
     std::fill_n(raster->table, raster->count, 0u);
 }
 
@@ -217,7 +217,7 @@ RASTER *RASTERLoad(const char *path)
 
 int RASTERSave(const RASTER *raster, const char *path)
 {
-    if (!usable(raster) || raster->count < 1 || raster->count > RASTER_MAX_COUNT || !path)
+    if (!valid(raster) || raster->count < 1 || raster->count > RASTER_MAX_COUNT || !path)
         return report(RASTERError, 0);
     const size_t bytes = 4 + static_cast<size_t>(raster->count) * 4;
     auto *raw = static_cast<uint8_t *>(std::malloc(bytes));
@@ -237,7 +237,7 @@ int RASTERSave(const RASTER *raster, const char *path)
 
 void RASTERDraw(const RASTER *raster, IMG *image)
 {
-    if (!usable(raster) || raster->count < 1 || !image || !image->pixels)
+    if (!valid(raster) || raster->count < 1 || !image || !image->pixels)
         return report(RASTERError);
     walkRows(raster, image, [&](uint32_t colour, int32_t y) {
         RASTERFillRow(image, colour, y, 0, image->width - 1);
@@ -246,7 +246,7 @@ void RASTERDraw(const RASTER *raster, IMG *image)
 
 void RASTERDrawBlended(const RASTER *raster, IMG *image, int32_t alpha)
 {
-    if (!usable(raster) || raster->count < 1 || !image || !image->pixels)
+    if (!valid(raster) || raster->count < 1 || !image || !image->pixels)
         return report(RASTERError);
     walkRows(raster, image, [&](uint32_t colour, int32_t y) {
         RASTERBlendRow(image, colour, y, 0, image->width - 1, alpha);
@@ -255,7 +255,7 @@ void RASTERDrawBlended(const RASTER *raster, IMG *image, int32_t alpha)
 
 void RASTERAdvance(RASTER *raster)
 {
-    if (!usable(raster) || raster->count < 1) return report(RASTERError);
+    if (!valid(raster) || raster->count < 1) return report(RASTERError);
     // 64-bit: a phase set by hand near the limit plus any speed must not overflow.
     const int64_t limit = static_cast<int64_t>(raster->count) << 16;
     int64_t phase = static_cast<int64_t>(raster->phase) + raster->speed;
@@ -268,7 +268,7 @@ void RASTERAdvance(RASTER *raster)
 
 void RASTERSmooth(RASTER *raster, int32_t n)
 {
-    if (!usable(raster) || raster->count < 1 || n <= 0) return report(RASTERError);
+    if (!valid(raster) || raster->count < 1 || n <= 0) return report(RASTERError);
     const int32_t count = raster->count;
     const uint32_t *in = raster->table;
 
@@ -316,8 +316,8 @@ void RASTERFillRow(IMG *image, uint32_t colour, int32_t row, int32_t first, int3
                   first;
     size_t n = static_cast<size_t>(last - first) + 1;
     // Blocks of a fixed size become vector stores; the tail is written one by one.
-    for (; n >= kBlock; n -= kBlock, p += kBlock)
-        for (size_t i = 0; i < kBlock; ++i) p[i] = colour;
+    for (; n >= BLOCK; n -= BLOCK, p += BLOCK)
+        for (size_t i = 0; i < BLOCK; ++i) p[i] = colour;
     for (; n; --n) *p++ = colour;
 }
 
@@ -334,7 +334,7 @@ void RASTERBlendRow(IMG *image, uint32_t colour, int32_t row, int32_t first, int
     uint32_t *p = image->pixels + static_cast<size_t>(row) * static_cast<size_t>(image->width) +
                   first;
     size_t n = static_cast<size_t>(last - first) + 1;
-    for (; n >= kBlock; n -= kBlock, p += kBlock)
-        for (size_t i = 0; i < kBlock; ++i) p[i] = mix(p[i]);
+    for (; n >= BLOCK; n -= BLOCK, p += BLOCK)
+        for (size_t i = 0; i < BLOCK; ++i) p[i] = mix(p[i]);
     for (; n; --n, ++p) *p = mix(*p);
 }

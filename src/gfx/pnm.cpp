@@ -9,21 +9,21 @@ namespace pnm {
 
 namespace {
 
-// Large enough for the longest raw row (MaxSide P6 pixels); files are read through it.
-constexpr size_t BufferSize = 64 * 1024;
-static_assert(BufferSize >= 3 * size_t{MaxSide});
+// Large enough for the longest raw row (MAX_SIDE P6 pixels); files are read through it.
+constexpr size_t BUFFER_SIZE = 64 * 1024;
+static_assert(BUFFER_SIZE >= 3 * size_t{MAX_SIDE});
 
-constexpr uint32_t SampleLimit = INT32_MAX;  // plain samples and the maximum value
+constexpr uint32_t SAMPLE_LIMIT = INT32_MAX;  // plain samples and the maximum value
 
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
 
 // Passes over anything that is not a decimal digit, then reads the digits. False at the end
-// of the data (no number left) or when the number exceeds SampleLimit.
+// of the data (no number left) or when the number exceeds SAMPLE_LIMIT.
 bool readSample(Reader &in, uint32_t &value)
 {
     int c;
     while ((c = in.peek()) >= 0 && !isDigit(c)) in.get();
-    return c >= 0 && readDigits(in, SampleLimit, value);
+    return c >= 0 && readDigits(in, SAMPLE_LIMIT, value);
 }
 
 // The least number of bytes the cells of a well-formed picture with this header occupies, so that a short
@@ -51,7 +51,7 @@ bool cellsFit(const Reader &in, const Header &h)
 // clamped: on an image a grey or red above 255 carries into the next channel's bits.
 struct PixelCells {
     using T = uint32_t;
-    static constexpr T Ink = 0x00FFFFFF;  // a set bit of P1/P4
+    static constexpr T INK = 0x00FFFFFF;  // a set bit of P1/P4
     static T grey(uint32_t v) { return v << 16 | v << 8 | v; }
     static T colour(uint32_t r, uint32_t g, uint32_t b) { return r << 16 | g << 8 | b; }
     static T grey8(uint8_t v) { return uint32_t{v} * 0x010101u; }
@@ -60,7 +60,7 @@ struct PixelCells {
 
 struct ByteCells {
     using T = uint8_t;
-    static constexpr T Ink = 255;
+    static constexpr T INK = 255;
     static T grey(uint32_t v) { return T(v); }  // modulo 256
     static T colour(uint32_t r, uint32_t g, uint32_t b)
     {
@@ -79,11 +79,11 @@ struct BitCells {
     {
         for (int bits = 0; bits < 256; ++bits)
             for (int k = 0; k < 8; ++k)
-                cells[bits][k] = (bits & (0x80 >> k)) ? Cells::Ink : typename Cells::T(0);
+                cells[bits][k] = (bits & (0x80 >> k)) ? Cells::INK : typename Cells::T(0);
     }
 };
 template <typename Cells>
-constexpr BitCells<Cells> bitCells{};
+constexpr BitCells<Cells> BIT_CELLS{};
 
 // P6 samples into image pixels. On little-endian machines one 32-bit load of R, G, B and the
 // next byte, byte-swapped and shifted right by 8, is exactly R << 16 | G << 8 | B; the last
@@ -123,7 +123,7 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
         if (in.fileRules()) {  // whole numbers: zero is black, anything else ink
             for (size_t i = 0; i < n; ++i) {
                 if (!readSample(in, r)) return false;
-                out[i] = r ? Cells::Ink : T(0);
+                out[i] = r ? Cells::INK : T(0);
             }
         } else {  // one digit character per cell, no separators needed
             for (size_t i = 0; i < n; ++i) {
@@ -131,7 +131,7 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
                 do c = in.get();
                 while (c >= 0 && !isDigit(c));
                 if (c < 0) return false;
-                out[i] = c == '0' ? T(0) : Cells::Ink;
+                out[i] = c == '0' ? T(0) : Cells::INK;
             }
         }
         return true;
@@ -155,8 +155,8 @@ bool decode(Reader &in, const Header &h, typename Cells::T *__restrict out)
             const uint8_t *p = in.take(rowBytes);
             if (!p) return false;
             for (size_t k = 0; k < whole; ++k)
-                std::memcpy(row + 8 * k, bitCells<Cells>.cells[p[k]], 8 * sizeof(T));
-            if (rest) std::memcpy(row + 8 * whole, bitCells<Cells>.cells[p[whole]], rest * sizeof(T));
+                std::memcpy(row + 8 * k, BIT_CELLS<Cells>.cells[p[k]], 8 * sizeof(T));
+            if (rest) std::memcpy(row + 8 * whole, BIT_CELLS<Cells>.cells[p[whole]], rest * sizeof(T));
         }
         return true;
     }
@@ -252,7 +252,7 @@ bool savePNM(const char *path, const char *magic, int32_t width, int32_t height,
 
 Reader::Reader(FILE *file) : file_(file), fileLeft_(SIZE_MAX)
 {
-    buffer_ = static_cast<uint8_t *>(std::malloc(BufferSize));
+    buffer_ = static_cast<uint8_t *>(std::malloc(BUFFER_SIZE));
     p_ = buffer_;
     // A seekable file tells its size, which bounds the reading (a device that reports 0,
     // such as an endless one, is then read as empty). A pipe is read to its end.
@@ -267,11 +267,11 @@ Reader::~Reader() { std::free(buffer_); }
 
 bool Reader::fill(size_t need)
 {
-    if (!file_ || !buffer_ || need > BufferSize) return false;
+    if (!file_ || !buffer_ || need > BUFFER_SIZE) return false;
     if (left_ && p_ != buffer_) std::memmove(buffer_, p_, left_);
     p_ = buffer_;
     while (left_ < need && fileLeft_ > 0) {
-        size_t want = BufferSize - left_;
+        size_t want = BUFFER_SIZE - left_;
         if (want > fileLeft_) want = fileLeft_;
         const size_t got = std::fread(buffer_ + left_, 1, want, file_);
         if (got == 0) break;
@@ -340,7 +340,7 @@ bool readHeader(Reader &in, Header &header)
             // reader consumes the byte that ends a number along with it.
             uint32_t value = 0;
             if (isDigit(c)) {
-                if (!readDigits(in, count < 2 ? uint32_t{MaxSide} : SampleLimit, value))
+                if (!readDigits(in, count < 2 ? uint32_t{MAX_SIDE} : SAMPLE_LIMIT, value))
                     return false;
                 if (in.fileRules()) in.get();
             } else {
@@ -376,11 +376,11 @@ bool readTextHeader(Reader &in, Header &header)
 {
     // Width, one character, height, one character, the maximum value, one character.
     uint32_t width, height, maxValue;
-    if (!readDigits(in, MaxSide, width)) return false;
+    if (!readDigits(in, MAX_SIDE, width)) return false;
     in.get();
-    if (!readDigits(in, MaxSide, height)) return false;
+    if (!readDigits(in, MAX_SIDE, height)) return false;
     in.get();
-    if (!readDigits(in, SampleLimit, maxValue)) return false;
+    if (!readDigits(in, SAMPLE_LIMIT, maxValue)) return false;
     in.get();
     header.format = 3;
     header.width = int32_t(width);

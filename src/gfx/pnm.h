@@ -11,7 +11,7 @@
 namespace pnm {
 
 // Readers refuse any side longer than this, so no header can ask for more than 1 GiB.
-constexpr int32_t MaxSide = 16384;
+constexpr int32_t MAX_SIDE = 16384;
 
 // A bounded byte source: memory (of a known size, or SIZE_MAX when the caller trusts the
 // header) or a file read through a buffer. Nothing reads past the end it knows of.
@@ -60,7 +60,7 @@ struct Header {
 bool readDigits(Reader &in, uint32_t limit, uint32_t &value);
 
 // Reads a PNM header up to the first cell byte. False for a bad format digit, a header that
-// ends early, a zero side, a side beyond MaxSide, or cells that cannot fit what is left.
+// ends early, a zero side, a side beyond MAX_SIDE, or cells that cannot fit what is left.
 // The memory reader rounds a P4 width up to whole bytes. Trusted memory (no size) is refused
 // P2 and P3: their last number ends only at a byte after it, which may lie past the data.
 bool readHeader(Reader &in, Header &header);
@@ -69,7 +69,7 @@ bool readHeader(Reader &in, Header &header);
 // null when one of them is missing.
 const char *findTextForm(const char *text, const char *name);
 // Reads the width, height and maximum value that follow "P3\n" (sides may be 0). False for a
-// side beyond MaxSide, an overflowing number, or a text too short for its cells.
+// side beyond MAX_SIDE, an overflowing number, or a text too short for its cells.
 bool readTextHeader(Reader &in, Header &header);
 
 // Decodes the cells after the header, in storage order, into width * height cells. False when the data ends

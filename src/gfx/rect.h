@@ -105,10 +105,10 @@ inline bool clip(int32_t sw, int32_t sh, int32_t dw, int32_t dh, int64_t sx, int
 template <typename P, typename Op>
 inline void combineBlocks(P *__restrict d, const P *__restrict s, size_t n, Op op)
 {
-    constexpr size_t lanes = 32 / sizeof(P);
+    constexpr size_t LANES = 32 / sizeof(P);
     size_t i = 0;
-    for (; n - i >= lanes; i += lanes)
-        for (size_t k = 0; k < lanes; ++k) d[i + k] = op(d[i + k], s[i + k]);
+    for (; n - i >= LANES; i += LANES)
+        for (size_t k = 0; k < LANES; ++k) d[i + k] = op(d[i + k], s[i + k]);
     for (; i < n; ++i) d[i] = op(d[i], s[i]);
 }
 
@@ -116,10 +116,10 @@ inline void combineBlocks(P *__restrict d, const P *__restrict s, size_t n, Op o
 template <typename P, typename Op>
 inline void updateBlocks(P *__restrict c, size_t n, Op op)
 {
-    constexpr size_t lanes = 32 / sizeof(P);
+    constexpr size_t LANES = 32 / sizeof(P);
     size_t i = 0;
-    for (; n - i >= lanes; i += lanes)
-        for (size_t k = 0; k < lanes; ++k) c[i + k] = op(c[i + k]);
+    for (; n - i >= LANES; i += LANES)
+        for (size_t k = 0; k < LANES; ++k) c[i + k] = op(c[i + k]);
     for (; i < n; ++i) c[i] = op(c[i]);
 }
 
@@ -413,17 +413,17 @@ template <typename P>
 void scaleRow(const P *__restrict s, int32_t sw, P *__restrict d, int32_t dw, const int32_t *x)
 {
     if (dw >= sw) {
-        constexpr int32_t lanes = 32 / sizeof(P);
+        constexpr int32_t LANES = 32 / sizeof(P);
         P *const end = d + dw;
         for (int32_t c = 0; c < sw; ++c) {
             const P v = s[c];
             for (P *const runEnd = d + x[c]; d < runEnd;) {
-                if (end - d < lanes) {
+                if (end - d < LANES) {
                     *d++ = v;
                     continue;
                 }
-                for (int32_t k = 0; k < lanes; ++k) d[k] = v;
-                d = runEnd - d > lanes ? d + lanes : runEnd;
+                for (int32_t k = 0; k < LANES; ++k) d[k] = v;
+                d = runEnd - d > LANES ? d + LANES : runEnd;
             }
         }
         return;

@@ -27,31 +27,15 @@ KOVA_IDENT(SDLDPYIdent, "SDLDPY  ", "20110108", "LINUXSDL", "ValenTRQ", "CODE   
 
 namespace {
 
-// SDL_FULLSCREEN | SDL_ANYFORMAT | SDL_ASYNCBLIT | SDL_HWSURFACE on Linux; Windows leaves out
-// SDL_ASYNCBLIT. The depth asked for is always 0, the desktop's own. The browser's SDL numbers
-// its flags otherwise: there they are named, not written out.
-#if defined(__EMSCRIPTEN__)
-constexpr uint32_t MODE_FLAGS = SDL_ANYFORMAT | SDL_ASYNCBLIT | SDL_HWSURFACE | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0u);
-#elif defined(_WIN32)
-#if KOVA_FULLSCREEN
-constexpr uint32_t MODE_FLAGS = 0x90000001u;
-#else
-constexpr uint32_t MODE_FLAGS = 0x10000001u;
-#endif
-#else
-#if KOVA_FULLSCREEN
-constexpr uint32_t MODE_FLAGS = 0x90000005u;
-#else
-constexpr uint32_t MODE_FLAGS = 0x10000005u;
-#endif
-#endif
+// SDL_FULLSCREEN (in the full-screen programs) | SDL_ANYFORMAT | SDL_ASYNCBLIT | SDL_HWSURFACE;
+// Windows leaves out SDL_ASYNCBLIT. The depth asked for is always 0, the desktop's own.
 #ifdef _WIN32
 constexpr uint32_t ASYNC_BLIT = 0;
 #else
 constexpr uint32_t ASYNC_BLIT = SDL_ASYNCBLIT;
 #endif
-static_assert(MODE_FLAGS == (SDL_ANYFORMAT | SDL_HWSURFACE | ASYNC_BLIT | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0u)),
-              "mode flags disagree with SDL's flag names");
+constexpr uint32_t MODE_FLAGS =
+    SDL_ANYFORMAT | SDL_HWSURFACE | ASYNC_BLIT | (KOVA_FULLSCREEN ? SDL_FULLSCREEN : 0u);
 
 constexpr uint32_t RED_MASK = 0x00FF0000u, GREEN_MASK = 0x0000FF00u, BLUE_MASK = 0x000000FFu;
 

@@ -50,7 +50,7 @@ T fail(const char *detail, T neutral)
     return neutral;
 }
 
-constexpr const char *kVoid = "ERR void parameter";
+constexpr const char *VOID_PARAMETER = "ERR void parameter";
 
 inline uint8_t *put16(uint8_t *out, int32_t v)
 {
@@ -65,10 +65,10 @@ void narrow(uint8_t *__restrict out, const int32_t *__restrict v, int32_t n)
 {
     int32_t i = 0;
     if constexpr (std::endian::native == std::endian::little) {
-        constexpr int32_t kBlock = 16;
-        for (; i + kBlock <= n; i += kBlock) {
-            uint16_t words[kBlock];
-            for (int32_t k = 0; k < kBlock; ++k) words[k] = static_cast<uint16_t>(v[i + k]);
+        constexpr int32_t BLOCK = 16;
+        for (; i + BLOCK <= n; i += BLOCK) {
+            uint16_t words[BLOCK];
+            for (int32_t k = 0; k < BLOCK; ++k) words[k] = static_cast<uint16_t>(v[i + k]);
             std::memcpy(out + 2 * i, words, sizeof words);
         }
     }
@@ -85,7 +85,7 @@ void narrow(uint8_t *__restrict out, const int32_t *__restrict v, int32_t n)
 SDLSND *SDLSNDNew()
 {
     Traced t("SDLSNDNew");
-    if (SDL_Init(0xFFFF) != 0) return fail("ERR Init SDL", nullptr);
+    if (SDL_Init(SDL_INIT_EVERYTHING) != 0) return fail("ERR Init SDL", nullptr);
     SDLSND *sound = static_cast<SDLSND *>(std::calloc(1, sizeof(SDLSND)));
     if (!sound) return fail("ERR calloc SDLSND", nullptr);
 
@@ -117,7 +117,7 @@ SDLSND *SDLSNDNew()
 void SDLSNDFree(SDLSND **sound)
 {
     Traced t("SDLSNDFree");
-    if (!sound || !*sound) return fail(kVoid);
+    if (!sound || !*sound) return fail(VOID_PARAMETER);
     SDLSND *s = *sound;
     // Pause, then wait out a callback that may be running; closing joins the audio thread,
     // after which nothing reads the record. Closing while holding the lock could deadlock
@@ -135,7 +135,7 @@ void SDLSNDFree(SDLSND **sound)
 const char *SDLSNDToASCII(const SDLSND *sound)
 {
     Traced t("SDLSNDToASCII");
-    if (!sound) return fail(kVoid, nullptr);
+    if (!sound) return fail(VOID_PARAMETER, nullptr);
     return "";
 }
 
@@ -149,14 +149,14 @@ SDLSND *SDLSNDFromASCII(const char *text)
 int32_t SDLSNDEqual(const SDLSND *a, const SDLSND *b)
 {
     Traced t("SDLSNDEqual");
-    if (!a || !b) return fail(kVoid, 0);
+    if (!a || !b) return fail(VOID_PARAMETER, 0);
     return 1;
 }
 
 SDLSND *SDLSNDCopy(const SDLSND *sound)
 {
     Traced t("SDLSNDCopy");
-    if (!sound) return fail(kVoid, nullptr);
+    if (!sound) return fail(VOID_PARAMETER, nullptr);
     return nullptr;
 }
 
@@ -165,13 +165,13 @@ SDLSND *SDLSNDCopy(const SDLSND *sound)
 void SDLSNDPlay(SDLSND *sound)
 {
     Traced t("SDLSNDPlay");
-    if (!sound) return fail(kVoid);
+    if (!sound) return fail(VOID_PARAMETER);
 }
 
 void SDLSNDPlaySAMPLE(SDLSND *sound, SAMPLE *sample)
 {
     Traced t("SDLSNDPlaySAMPLE");
-    if (!sound || !sample) return fail(kVoid);
+    if (!sound || !sample) return fail(VOID_PARAMETER);
     SDL_LockAudio();
     if (!sound->queue) {
         if (SDLSNDTrace) std::puts("ERR void snd->queue");
@@ -196,7 +196,7 @@ void SDLSNDCallback(void *user, uint8_t *stream, int length)
 {
     Traced t("SDLSNDCallback");
     SDLSND *sound = static_cast<SDLSND *>(user);
-    if (!sound || !stream) return fail(kVoid);
+    if (!sound || !stream) return fail(VOID_PARAMETER);
     if (length <= 0) return fail("ERR wrong length");
     LIST *queue = sound->queue;
     if (!queue || queue->count <= 0) return fail("ERR underflow");
