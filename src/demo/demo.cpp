@@ -77,7 +77,9 @@ void DemoInit()
     // The display's first mode change starts SDL's video; the keyboard needs the display.
     chooseVideoDriver();
     display = SDLDPYNew();
-    if (!display || !SDLDPYSurface(display)) displayFailed();
+    // Without a record there was no memory for it; SDL's error text would tell of something else.
+    if (!display) startFailed("out of memory for the display", nullptr);
+    if (!SDLDPYSurface(display)) displayFailed();
     keyboard = SDLKBDNew();
     if (!keyboard) startFailed("cannot set up the keyboard", nullptr);
     DemoSoundSetup();
@@ -159,11 +161,6 @@ void DemoQuit()
 
 void DemoCycle()
 {
-    for (;;) {
-        SceneRain();
-        ScenePlasma();
-        SceneScroller();
-        SceneBars();
-        ScenePages();
-    }
+    for (;;)
+        for (void (*scene)() : SCENE_CYCLE) scene();
 }

@@ -27,7 +27,7 @@ using DemoKeyHandler = void (*)(uint8_t key);
 // font, the text font, the character map and the big font, seeds rand() with 542388762, builds
 // the music and sets the speed to 25. When the
 // display, the keyboard or the frame cannot be made it prints one line on standard error
-// (with SDL's own error text for the display) and exits with status 1.
+// (with SDL's own error text when the video mode cannot be set) and exits with status 1.
 void DemoInit();
 // The end of every frame: tag, count and pace, read-out when on, present, music step, keys.
 // Hands the last key's byte to the handler (null: none) and clears it. Returns 1 when the
