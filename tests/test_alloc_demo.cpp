@@ -64,11 +64,7 @@ void atExit()
     support::alloc::arm(n);
     DemoInit();
     if (sound) SDL_CloseAudio();
-    SceneRain();
-    ScenePlasma();
-    SceneScroller();
-    SceneBars();
-    ScenePages();
+    for (void (*scene)() : SCENE_CYCLE) scene();
     // The scenes that make again on their next visit what their first could not: one frame each.
     for (void (*scene)() : {SceneRain, ScenePlasma, ScenePages}) {
         demoFlags |= DEMO_LEAVE_SCENE;

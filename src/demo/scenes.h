@@ -9,7 +9,7 @@
 //
 // A scene makes its objects on its first run and keeps them to the end of the process; nothing
 // is allocated per frame. A new scene gets a file of its own, its state and entry points here,
-// and its place in DemoCycle.
+// and its place in SCENE_CYCLE (at the end of this file).
 #pragma once
 
 #include <cstdint>
@@ -131,3 +131,8 @@ void ScenePages();       // scene 5: 1024 frames at most, whatever the speed
 void ScenePagesSetup();  // objects once, a new background at every visit
 void ScenePagesType();   // erases the cursor, types one byte, draws the cursor
 void ScenePagesFrame();  // one frame into `screen`: background, one byte typed, the coloured text
+
+// ---- The cycle ----
+// The scenes in the order DemoCycle plays them, again and again.
+inline constexpr void (*SCENE_CYCLE[])() = {SceneRain, ScenePlasma, SceneScroller, SceneBars,
+                                            ScenePages};

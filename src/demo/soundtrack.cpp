@@ -24,8 +24,8 @@ void DemoMusicSetup()
     // lock that the callback runs under.
     MUSICSetLockHooks(SDLSNDLock, SDLSNDUnlock);
     // The compiled-in records are constant data: the music owns copies.
-    for (int32_t i = 0; i < PATTERNS.count && i < PATTERN_COUNT; ++i) {
-        SAMPLE *copy = SAMPLECopy(&PATTERNS.patterns[i]);
+    for (const SAMPLE &pattern : PATTERNS.patterns) {
+        SAMPLE *copy = SAMPLECopy(&pattern);
         if (copy && !MUSICAddPattern(music, copy)) SAMPLEFree(&copy);
     }
 }
