@@ -7,7 +7,7 @@
 
 #include "audio/sample.h"
 
-// ---- Pictures: whole PNM files (magic, one comment line, size, maximum, raster) ----
+// ---- Pictures: whole PNM files (magic, one comment line, size, maximum, cells) ----
 // Each array is the file followed by one NUL; *_SIZE is the file's byte count.
 extern const unsigned char TAG_SHEET[];   // P6 256 x 80, 8 x 8 ASCII glyphs, 0 blank, 204 block
 extern const size_t TAG_SHEET_SIZE;

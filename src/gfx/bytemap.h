@@ -33,7 +33,7 @@ char *BYTEMAPToASCII(const BYTEMAP *map);             // "BYTEMAP{" P3 body "}";
 BYTEMAP *BYTEMAPFromASCII(const char *text);          // parses BYTEMAPToASCII's form; null on failure
 BYTEMAP *BYTEMAPLoadPNM(const char *path);            // PNM P1..P6 file; null on failure
 // PNM P1..P6 from memory. `size` bounds the read; compiled-in pictures may leave it out and
-// are then trusted to hold the whole raster their header announces, and nothing after it is
+// are then trusted to hold all the cells their header announces, and nothing after it is
 // read. Without a size P2 and P3 are refused (only a size tells where their last number
 // ends). Null on failure.
 BYTEMAP *BYTEMAPFromPNM(const void *data, size_t size = SIZE_MAX);

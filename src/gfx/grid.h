@@ -105,7 +105,7 @@ struct Grid {
                              record->height < 0 ? 0 : record->height, record->*cells);
     }
 
-    // Reads the raster after a parsed header into a new record; null when it is short.
+    // Reads the cells after a parsed header into a new record; null when it is short.
     static Record *decode(pnm::Reader &in, const pnm::Header &header)
     {
         Record *record = make(header.width, header.height, false);

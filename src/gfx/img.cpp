@@ -1,4 +1,4 @@
-// IMG core: the true-colour raster's life cycle, whole-image operations, pixel access, its
+// IMG core: the true-colour image's life cycle, whole-image operations, pixel access, its
 // text form and its PNM readers and P6 writer (the formats themselves live in pnm.cpp).
 #include "gfx/img.h"
 

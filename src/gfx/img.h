@@ -1,4 +1,4 @@
-// IMG: one true-colour raster of 0x00RRGGBB pixels, row by row from the top, no gap between
+// IMG: one true-colour image of 0x00RRGGBB pixels, row by row from the top, no gap between
 // rows; black (0) is the transparent value of every keyed blit.
 #pragma once
 
@@ -33,7 +33,7 @@ void IMGSubtract(IMG *image, uint32_t colour);        // per channel, clamped at
 char *IMGToASCII(const IMG *image);                   // "IMG{" P3 body "}"; caller frees; null on failure
 IMG *IMGFromASCII(const char *text);                  // parses IMGToASCII's form; null on failure
 // PNM P1..P6 from memory. `size` bounds the read; compiled-in pictures may leave it out and
-// are then trusted to hold the whole raster their header announces, and nothing after it is
+// are then trusted to hold all the cells their header announces, and nothing after it is
 // read. Without a size P2 and P3 are refused (only a size tells where their last number
 // ends). Null on failure.
 IMG *IMGFromPNM(const void *data, size_t size = SIZE_MAX);

@@ -1,8 +1,8 @@
 // The drawing bodies that the image (32-bit pixels) and the byte map (8-bit cells) share:
 // one rectangle clipping, the rectangle and whole-grid walks, and the twin algorithms
 // (spaced and wrapped copies, boxes, lines, circles, scaling, rotation, run tables, point
-// lists) written once over the cell type. Each works on a View, which the module builds from
-// its record in one line; the modules' functions stay thin: they pick the reporter and the
+// lists) written once over the cell type. Each works on a View, which gfx/grid.h builds from
+// a record in one line; the modules' functions stay thin: they pick the reporter and the
 // per-cell rule and call these.
 #pragma once
 
