@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
-#include <SDL_image.h>
 
 #include <cstring>
 #include <random>
@@ -17,6 +16,7 @@
 #include "demo/data.h"
 #include "gfx/bytemap.h"
 #include "gfx/img.h"
+#include "pictures.h"
 #include "ratio.h"
 
 namespace {
@@ -95,61 +95,21 @@ void BM_BYTEMAPFromPNM_P4_1024x128(benchmark::State &state)
 }
 BENCHMARK(BM_BYTEMAPFromPNM_P4_1024x128);
 
-// The four compiled-in pictures, decoded as start-up and scene 5 do: without a length.
+// The four compiled-in pictures, decoded as start-up and scene 5 do.
 void BM_StartupPictures(benchmark::State &state)
 {
-    for (auto _ : state) {
-        for (const unsigned char *sheet : {TAG_SHEET, TEXT_SHEET, PAGE_SHEET}) {
-            IMG *image = IMGFromPNM(sheet);
-            benchmark::DoNotOptimize(image->pixels);
-            IMGFree(&image);
-        }
-        BYTEMAP *map = BYTEMAPFromPNM(BIG_SHEET);
-        benchmark::DoNotOptimize(map->data);
-        BYTEMAPFree(&map);
-    }
+    for (auto _ : state) kovabench::decodePictures();
 }
 BENCHMARK(BM_StartupPictures);
 
-// The frame's pixel layout: 32 bits, 0x00RRGGBB.
-SDL_PixelFormat frameFormat()
-{
-    SDL_PixelFormat format = {};
-    format.BitsPerPixel = 32;
-    format.BytesPerPixel = 4;
-    format.Rmask = 0xFF0000;
-    format.Gmask = 0xFF00;
-    format.Bmask = 0xFF;
-    format.Rshift = 16;
-    format.Gshift = 8;
-    format.alpha = 255;
-    return format;
-}
-
-// The four pictures through SDL_image from the same bytes; the three true-colour sheets
-// converted to the frame's layout (the big letters stay an 8-bit surface, as SDL gives them).
+// The same four through SDL_image, the true-colour ones converted to the frame's layout.
 void BM_StartupPicturesSDLImage(benchmark::State &state)
 {
-    SDL_PixelFormat format = frameFormat();
-    const struct {
-        const unsigned char *data;
-        size_t size;
-        bool convert;
-    } pictures[] = {{TAG_SHEET, TAG_SHEET_SIZE, true},
-                    {TEXT_SHEET, TEXT_SHEET_SIZE, true},
-                    {PAGE_SHEET, PAGE_SHEET_SIZE, true},
-                    {BIG_SHEET, BIG_SHEET_SIZE, false}};
+    SDL_PixelFormat format = kovabench::frameFormat();
     for (auto _ : state) {
-        for (const auto &p : pictures) {
-            SDL_Surface *loaded = IMG_Load_RW(SDL_RWFromConstMem(p.data, int(p.size)), 1);
-            if (!loaded) {
-                state.SkipWithError(IMG_GetError());
-                return;
-            }
-            SDL_Surface *converted = p.convert ? SDL_ConvertSurface(loaded, &format, SDL_SWSURFACE) : nullptr;
-            benchmark::DoNotOptimize(converted ? converted->pixels : loaded->pixels);
-            if (converted) SDL_FreeSurface(converted);
-            SDL_FreeSurface(loaded);
+        if (!kovabench::loadPicturesWithSDL(format)) {
+            state.SkipWithError(IMG_GetError());
+            break;
         }
     }
 }
@@ -161,7 +121,7 @@ void BM_SDLConvert_P6_1024x128(benchmark::State &state)
     std::vector<uint8_t> rgb(pageSheet().end() - 1024 * 128 * 3, pageSheet().end());
     SDL_Surface *source = SDL_CreateRGBSurfaceFrom(rgb.data(), 1024, 128, 24, 1024 * 3, 0xFF,
                                                    0xFF00, 0xFF0000, 0);
-    SDL_PixelFormat format = frameFormat();
+    SDL_PixelFormat format = kovabench::frameFormat();
     for (auto _ : state) {
         SDL_Surface *converted = SDL_ConvertSurface(source, &format, SDL_SWSURFACE);
         benchmark::DoNotOptimize(converted->pixels);

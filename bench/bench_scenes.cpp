@@ -5,7 +5,8 @@
 // done the way a user of SDL would do its work where there is one: SDL's colour-keyed
 // SDL_BlitSurface for the 1,024 glyphs of the text-mode scenes, SDL's opaque and colour-keyed
 // blits for scene 5's full-screen copies, SDL_gfx's zoomSurface for scene 5's background tile.
-// Also the start-up, from DemoInit to the first frame shown, each time in a fresh process.
+// Also the start-up, from DemoInit to the first frame shown, each time in a fresh process, and
+// its pictures decoded beside SDL_image's IMG_Load_RW.
 #include <SDL.h>
 #include <SDL_rotozoom.h>
 #include <benchmark/benchmark.h>
@@ -21,6 +22,7 @@
 #include "demo/demo.h"
 #include "demo/scenes.h"
 #include "headless.h"
+#include "pictures.h"
 #include "ratio.h"
 
 namespace {
@@ -349,6 +351,26 @@ void StartupToFirstFrame(benchmark::State &state)
 }
 BENCHMARK(StartupToFirstFrame)->UseManualTime()->Iterations(20)->Unit(benchmark::kMicrosecond);
 
+// The part of start-up a user would hand to SDL_image: the four pictures, decoded our way and
+// through IMG_Load_RW (pictures.h).
+void StartupPictures(benchmark::State &state)
+{
+    for (auto _ : state) kovabench::decodePictures();
+}
+BENCHMARK(StartupPictures);
+
+void StartupPicturesSDLImage(benchmark::State &state)
+{
+    SDL_PixelFormat format = kovabench::frameFormat();
+    for (auto _ : state) {
+        if (!kovabench::loadPicturesWithSDL(format)) {
+            state.SkipWithError(IMG_GetError());
+            break;
+        }
+    }
+}
+BENCHMARK(StartupPicturesSDLImage);
+
 }  // namespace
 
 int main(int argc, char **argv)
@@ -379,6 +401,9 @@ int main(int argc, char **argv)
             std::printf(" the character map (1,024 glyphs):\n");
             ratio(r, "FONTDrawMap / memcpy 256 KiB", "TextModeGlyphs", "Memcpy256K", "at most 3");
             ratio(r, "SDL colour-keyed glyphs / FONTDrawMap", "TextModeGlyphsSDL", "TextModeGlyphs", "at least 10");
+            std::printf(" start-up:\n");
+            ratio(r, "the four pictures through SDL_image / ours", "StartupPicturesSDLImage", "StartupPictures",
+                  "at least 4");
             std::printf(" the parts every frame has / memcpy 256 KiB:\n");
             ratio(r, "frame end (tag, present, music, keys)", "FrameEnd", "Memcpy256K", "");
             ratio(r, "clear (IMGClear of the frame)", "FrameClear", "Memcpy256K", "");
@@ -391,6 +416,7 @@ int main(int argc, char **argv)
             absolute(r, "scene 5 frame", "Scene5Pages", "");
             absolute(r, "scene 5 visit start", "Scene5VisitStart", "once per visit");
             absolute(r, "start-up, DemoInit to the first frame", "StartupToFirstFrame", "once");
+            absolute(r, "of which the four pictures", "StartupPictures", "");
         },
         15);
 }
