@@ -125,8 +125,10 @@ inline void updateBlocks(P *__restrict c, size_t n, Op op)
 
 // The same blocks in 256-bit registers where the processor has them: the one source compiled
 // a second time for AVX2 and chosen at run time, for walks long enough to repay the test.
-// Not on Windows, where the compiler does not keep the stack aligned for spilled 256-bit
-// registers.
+// It earns its place (2 vCPU AMD EPYC, -O2, the benchmarks with and without it): without it
+// the keyed screen copy takes 1.4 times as long, a 64 KiB map remap 2.3 times, a map add 1.5
+// times. Not on Windows, where the compiler does not keep the stack aligned for spilled
+// 256-bit registers.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
 inline bool wideVectors()
 {
