@@ -115,9 +115,11 @@ void drawText(Font *font, Blit<Font> blit, const char *text, const ErrorReporter
 
 // Walks the cells of `map` in drawing order: the map's top-left cell sits at the map's
 // (x, y) on the target; whole cells off the left and top edges are skipped, a row stops at
-// the target's right edge, the walk at its bottom edge. Each row's cells that lie wholly on
-// the target go to whole(codes, n, x, y) as one run, n cells from pen (x, y) on, one cell
-// width apart; the cells cut by an edge go one by one to cut(code, x, y). The pen ends at the
+// the target's right edge, the walk at its bottom edge. The cells that lie wholly on the
+// target go to whole(codes, stride, n, rows, x, y) as blocks of n cells by `rows` rows (map
+// rows `stride` cells apart), drawn from pen (x, y) on, one cell apart: a block of many rows
+// when no cut cell lies beside them, so that the drawing order stays row by row, else one
+// row's run. The cells cut by an edge go one by one to cut(code, x, y). The pen ends at the
 // first drawn column, on the row where the walk stopped; `code` holds the last cell drawn.
 // Cell sizes are at least 1.
 template <class Font, class Whole, class Cut>
@@ -143,9 +145,16 @@ void walkMap(Font *font, const BYTEMAP *map, Whole &&whole, Cut &&cut)
         const uint8_t *row = map->data + r * mw;
         if (y < 0 || y > th - ch) {  // cut at the top or the bottom: every cell is cut
             for (int64_t k = k0; k < kEnd; ++k) cut(row[k], x0 + (k - k0) * cw, y);
+        } else if (ka == k0 && kb == kEnd && ka < kb) {
+            // No cut cells beside the rows: this one and the whole rows below it in one block.
+            const int64_t rows = std::min(mh - r, (th - ch - y) / ch + 1);
+            whole(row + ka, mw, kb - ka, rows, xa, y);
+            r += rows - 1;
+            y += (rows - 1) * ch;
+            row += (rows - 1) * mw;
         } else {
             for (int64_t k = k0; k < ka; ++k) cut(row[k], x0 + (k - k0) * cw, y);
-            if (ka < kb) whole(row + ka, kb - ka, xa, y);
+            if (ka < kb) whole(row + ka, mw, kb - ka, 1, xa, y);
             for (int64_t k = kb; k < kEnd; ++k) cut(row[k], x0 + (k - k0) * cw, y);
         }
         if (kEnd > k0) last = row[kEnd - 1];
@@ -214,7 +223,7 @@ template <int W, class Pixel>
 
 // ---- The 8 x 8 cells of a text screen ----
 //
-// The text-mode frame draws 1,024 of them, so a run of them has a loop of its own. Its rows
+// The text-mode frame draws 1,024 of them, so a block of them has a loop of its own. Its rows
 // are written in the compiler's vector extension, which gives vector code at every
 // optimisation level (g++ 12 at -O3 unrolls the plain 8-pixel loop of keyedRow first and
 // leaves all rows but the first scalar). A row of 32-bit pixels is two 16-byte vectors, or
@@ -259,35 +268,39 @@ template <class V, class Pixel>
     }
 }
 
-// One run of n whole 8 x 8 cells from `target` on.
-inline void drawRun8x8(const uint8_t *sheet, int64_t sw, uint8_t *target, int64_t tw,
-                       const int64_t *offset, const uint8_t *codes, int64_t n)
+// The block for each pixel type, in the widest vectors the processor has.
+inline void drawInnerBlock(const uint8_t *sheet, int64_t sw, uint8_t *target, int64_t tw,
+                           const int64_t *offset, const uint8_t *cells, int64_t stride,
+                           int64_t columns, int64_t rows)
 {
-    drawBlock8x8<Cells8>(sheet, sw, target, tw, offset, codes, 0, n, 1);
+    drawBlock8x8<Cells8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-__attribute__((target("avx2"))) inline void drawRun8x8Wide(const uint32_t *sheet, int64_t sw,
-                                                           uint32_t *target, int64_t tw,
-                                                           const int64_t *offset,
-                                                           const uint8_t *codes, int64_t n)
+__attribute__((target("avx2"))) inline void drawBlock8x8Wide(const uint32_t *sheet, int64_t sw,
+                                                             uint32_t *target, int64_t tw,
+                                                             const int64_t *offset,
+                                                             const uint8_t *cells, int64_t stride,
+                                                             int64_t columns, int64_t rows)
 {
-    drawBlock8x8<Pixels8>(sheet, sw, target, tw, offset, codes, 0, n, 1);
+    drawBlock8x8<Pixels8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
 #endif
 
-inline void drawRun8x8(const uint32_t *sheet, int64_t sw, uint32_t *target, int64_t tw,
-                       const int64_t *offset, const uint8_t *codes, int64_t n)
+inline void drawInnerBlock(const uint32_t *sheet, int64_t sw, uint32_t *target, int64_t tw,
+                           const int64_t *offset, const uint8_t *cells, int64_t stride,
+                           int64_t columns, int64_t rows)
 {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-    if (rect::wideVectors()) return drawRun8x8Wide(sheet, sw, target, tw, offset, codes, n);
+    if (rect::wideVectors())
+        return drawBlock8x8Wide(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 #endif
-    drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, codes, 0, n, 1);
+    drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
 
 // The map walk with the keyed copy done here, clipped once per glyph: a glyph wholly inside
 // the sheet and the target takes the unclipped copy (of fixed width W and height H when they
-// are not 0; a run of 8 x 8 cells whose codes all lie on the sheet takes the vector loop),
+// are not 0; a block of 8 x 8 cells whose codes all lie on the sheet takes the vector loop),
 // a cut glyph copies the overlap of its cell with the sheet and the target. The sheet, the
 // target and the map do not share memory.
 template <int W, int H, class Font>
@@ -327,17 +340,23 @@ void drawMapFast(Font *font, const BYTEMAP *map)
     const auto cut = [&](int32_t code, int64_t x, int64_t y) {
         copyKeyedClipped<W>(g, cellX[code], cellY[code], x, y);
     };
-    const auto whole = [&](const uint8_t *codes, int64_t n, int64_t x, int64_t y) {
-        Pixel *d = g.target + y * g.tw + x;
+    const auto whole = [&](const uint8_t *codes, int64_t stride, int64_t n, int64_t rows,
+                           int64_t x, int64_t y) {
         if constexpr (W == 8 && H == 8) {
-            if (allWhole) return drawRun8x8(g.sheet, g.sw, d, g.tw, offset, codes, n);
+            if (allWhole) {
+                return drawInnerBlock(g.sheet, g.sw, g.target + y * g.tw + x, g.tw, offset, codes,
+                                      stride, n, rows);
+            }
         }
-        for (int64_t k = 0; k < n; ++k, d += g.cw) {
-            const int64_t o = offset[codes[k]];
-            if (o >= 0)
-                copyKeyed<W, H>(g.sheet + o, g.sw, d, g.tw, g.cw, g.ch);
-            else
-                cut(codes[k], x + k * g.cw, y);
+        for (int64_t j = 0; j < rows; ++j, codes += stride, y += g.ch) {
+            Pixel *d = g.target + y * g.tw + x;
+            for (int64_t k = 0; k < n; ++k, d += g.cw) {
+                const int64_t o = offset[codes[k]];
+                if (o >= 0)
+                    copyKeyed<W, H>(g.sheet + o, g.sw, d, g.tw, g.cw, g.ch);
+                else
+                    cut(codes[k], x + k * g.cw, y);
+            }
         }
     };
     walkMap(font, map, whole, cut);
@@ -366,8 +385,10 @@ void drawMap(Font *font, Blit<Font> keyed, const BYTEMAP *map, const ErrorReport
             font->y = wrap32(y);
             drawGlyph(font, keyed, error);
         };
-        const auto each = [&](const uint8_t *codes, int64_t n, int64_t x, int64_t y) {
-            for (int64_t k = 0; k < n; ++k) one(codes[k], x + k * font->width, y);
+        const auto each = [&](const uint8_t *codes, int64_t stride, int64_t n, int64_t rows,
+                              int64_t x, int64_t y) {
+            for (int64_t j = 0; j < rows; ++j, codes += stride, y += font->height)
+                for (int64_t k = 0; k < n; ++k) one(codes[k], x + k * font->width, y);
         };
         return walkMap(font, map, each, one);
     }
