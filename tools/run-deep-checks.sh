@@ -63,7 +63,7 @@ if wanted valgrind; then
   exec 3>"$work/display"
   Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
-  trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+  trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n 1 "$work/display")
   SDL_AUDIODRIVER=dummy "${memcheck[@]}" --log-file="$work/program.vg" "$trees/gcc/demo-linux-window" &
