@@ -289,7 +289,7 @@ def tight_snare(c, seed, shift):
 
 def fat_snare(c, seed, shift):
     # A deep head that booms under bright wires; its first swing goes down.
-    return snare(170, c, seed, shift, 124, 1600, 4500, 1.3, sign=-1)
+    return snare(130, c, seed, shift, 124, 1600, 5200, 1.3, sign=-1)
 
 
 def snare_rattle(c, seed, shift):
@@ -354,16 +354,16 @@ def reverse_crash(c, seed, shift):
     # ring and the boom's tail swell over the whole pattern to the hit at 10594, and the hit's
     # own start, reversed, closes it.
     wash = grit(seed, c, 0.6, shift, 4.0)
-    env = times(rise(31, 160), [min(1.0, (t + 1) / 10595) ** 0.8 for t in range(N)],
+    env = times(rise(31, 160), [min(1.0, (t + 1) / 10595) ** 1.2 for t in range(N)],
                 fall(10594, 10944))
     at = 10594 + shift
     boom = [0.0] * N
     angle = 0.0
-    for t in range(at, -1, -1):   # the boom runs backwards from the hit: 120 Hz falling to 45
+    for t in range(at, -1, -1):   # the boom runs backwards from the hit: 130 Hz falling to 60
         u = at - t
         if t < N:
             boom[t] = math.sin(angle - math.pi / 2) * math.exp(-u / 3400)
-        angle += 2 * math.pi * (45 + 75 * math.exp(-u / 1500)) / RATE
+        angle += 2 * math.pi * (60 + 70 * math.exp(-u / 1500)) / RATE
     boom = times(boom, rise(31, 400), fall(10594, 10944))
     return plus(times(wash, env), gain(boom, 0.9))
 
@@ -380,9 +380,9 @@ def maraca(c, seed, shift):
     # Two shakes, the second 90 ms after the first and softer; the hand's low thump on the
     # first gives it a body.
     env = plus(times(rise(0, 345, 0.5), decay(345, [(1.0, 6000)]), fall(3300, 4300)),
-               gain(times(rise(3900, 4300), decay(4300, [(1.0, 1500)]), fall(6000, 7600)), 0.8))
-    low = thump(130, 62, 900, 345 + shift, 1, 0, 2500)
-    return plus(times(grit(seed, c, 1.2, shift, 4.0), env), gain(low, 0.9))
+               times(rise(3900, 4300), decay(4300, [(1.0, 3000)])))
+    low = thump(140, 75, 900, 345 + shift, 1, 0, 2500)
+    return times(plus(times(grit(seed, c, 1.2, shift, 4.0), env), gain(low, 0.9)), fall(6200, 7300))
 
 
 def open_hat(c, seed, shift):
@@ -403,7 +403,7 @@ def clap(bursts, gate, low, c, seed, shift):
     for at, height in bursts[:-1]:
         part = times(rise(max(0, at - 30), at) if at else rise(0, 4), decay(at, [(1.0, 110)]))
         env = [e + height * p for e, p in zip(env, part)]
-    room = times(rise(last - 30, last), decay(last, [(1.0, 9000)]), fall(*gate))
+    room = times(rise(last - 30, last), decay(last, [(1.0, 20000)]), fall(*gate))
     env = [max(e, r) for e, r in zip(env, room)]
     f_start, f_end, tau, level = low
     body = times(thump(f_start, f_end, 700, last + shift, -1, max(0, last - 200), tau), fall(*gate))
@@ -411,30 +411,30 @@ def clap(bursts, gate, low, c, seed, shift):
 
 
 def clap_one(c, seed, shift):
-    return clap([(0, 0.6), (250, 0.75), (500, 0.65), (738, 1.0)], (5600, 7400),
-                (150, 70, 3000, 0.9), c, seed, shift)
+    return clap([(0, 0.6), (250, 0.75), (500, 0.65), (738, 1.0)], (6400, 7800),
+                (160, 85, 3000, 1.15), c, seed, shift)
 
 
 def clap_two(c, seed, shift):
-    return clap([(0, 0.55), (210, 0.75), (420, 0.65), (623, 1.0)], (6000, 7900),
-                (120, 52, 3000, 1.0), c, seed, shift)
+    return clap([(0, 0.55), (210, 0.75), (420, 0.65), (623, 1.0)], (6700, 7900),
+                (140, 68, 3000, 1.3), c, seed, shift)
 
 
 KIT = [
     Voice(shaker, (800, 9000), 2.8, 4000, 11),
     Voice(rim, (300, 9000), 1.0, 2500, 12),
     Voice(tight_snare, (400, 14000), 2.4, 2500, 13),
-    Voice(fat_snare, (400, 14000), 4.0, 3000, 14),
+    Voice(fat_snare, (400, 14000), 12.0, 3000, 14),
     Voice(mid_tom, (0.0, 1.0), 1.6, 3500, 15),
     Voice(kick, (0.5, 2.0), 1.8, 2500, 16),
-    Voice(reverse_crash, (600, 16000), 3.0, 300, 17),
+    Voice(reverse_crash, (600, 16000), 6.0, 300, 17),
     Voice(closed_hat, (300, 9000), 2.4, 0, 18, hum=True),
-    Voice(maraca, (800, 14000), 6.0, 3500, 19),
+    Voice(maraca, (800, 14000), 12.0, 3000, 19),
     Voice(snare_rattle, (400, 12000), 2.2, 2500, 20),
     Voice(open_hat, (800, 9000), 2.2, 0, 21, hum=True),
     Voice(high_tom, (0.0, 1.0), 2.2, 2500, 22),
-    Voice(clap_one, (400, 14000), 6.0, 2500, 23),
-    Voice(clap_two, (400, 14000), 6.0, 2000, 24),
+    Voice(clap_one, (400, 14000), 12.0, 1000, 23),
+    Voice(clap_two, (400, 14000), 12.0, 1500, 24),
 ]
 
 
@@ -443,7 +443,8 @@ KIT = [
 def accent(x, at, sign, width):
     """The swing of `sign` nearest `at` (within `width` values) lifted to exactly 1, so it is
     the loudest of the sound: a gain that rises and falls between the swing's two zero
-    crossings, so nothing of the other sign changes. Returns (values, where the swing is)."""
+    crossings, so nothing of the other sign changes. Returns (values, where the swing is).
+"""
     lo, hi = max(0, at - width), min(N, at + width + 1)
     q = max(range(lo, hi), key=lambda t: (sign * x[t], -abs(t - at)))
     top = sign * x[q]
@@ -503,6 +504,15 @@ def shape(index, c, shift=0):
     values = [max(lo, min(hi, v)) for v in values]
     if values[last] == 0:
         values[last] = 1 if x[last] >= 0 else -1
+    # A body driven hard is nearly flat on top, so its loudest swing may land a value or two
+    # off the peak position while the value there is almost as loud: that value becomes the
+    # peak, and anything as loud is kept a step under it.
+    extreme = values[q] if values[q] in (lo, hi) else None
+    if voice.drive >= 6 and extreme and q != peak and extreme * values[peak] >= 0.8 * extreme * extreme:
+        values[peak] = extreme
+        for t, v in enumerate(values):
+            if t != peak and abs(v) >= abs(extreme):
+                values[t] = v - 1 if v > 0 else v + 1
     return values, figures(values)[4]
 
 
@@ -511,7 +521,7 @@ def place(index, c):
     peak = TARGETS[index][5]
     shift = 0
     best = None
-    for _ in range(4):
+    for _ in range(8):
         values, q = shape(index, c, shift)
         if best is None or abs(q - peak) < abs(best[1] - peak):
             best = (values, q)
