@@ -4,15 +4,15 @@
 
 Every sound is a small model of an instrument: pitch-swept drum heads with their overtones
 for the kick and the toms (a floor tom at 95 Hz, a rack tom at 130), a short head under a
-snap of dense bright noise for the two snares, a woody knock gone within 20 ms for the rim
-click, repeated noise bursts in a gated room for the claps, band-passed noise for the hats
+snap of dense bright noise for the two snares, a woody knock 20 dB down within 10 ms for the
+rim click, repeated noise bursts in a gated room for the claps, band-passed noise for the hats
 and shakers, a crash played backwards. The sounds the loop tends to draw first carry a low
-layer under them, so the loop has a low end from its first bar: a thump falling to 52-70 Hz
-under the claps and the maraca, a boom played backwards under the reversed crash. Each sound
-is made full the way a mixing engineer makes a one-shot full: its body is driven into a soft
-saturation, so it keeps its level for longer instead of falling away from a single spike (the
-claps, the maraca and the crash sit about 8 dB under their peaks), and the hit itself stands
-out as one accented swing.
+layer under them, so the loop has a low end from its first bar: a thump falling to 68-85 Hz
+under the claps and the maraca, a boom falling to 60 Hz played backwards under the reversed
+crash. Each sound is made full the way a mixing engineer makes a one-shot full: its body is
+driven into a soft saturation, so it keeps its level for longer instead of falling away from a
+single spike (the claps, the maraca, the crash and the fat snare are driven hard and sit about
+7 dB under their peaks), and the hit itself stands out as one accented swing.
 
 The figures every pattern must keep (last non-zero position, minimum, maximum, sign changes
 and the position of the largest magnitude) are met exactly, by construction or by solving:
@@ -311,7 +311,7 @@ def tom(f, peak, sign, seed, shift, speed, body, overtone, tilt=0.0):
     return times(plus(fundamental, times(gain(upper, overtone), decay(peak, [(1.0, 700)]))), env)
 
 
-def room(seed, level, start, n=N):
+def room(seed, level, start):
     """The room a drum is played in: faint noise that comes up as the drum dies away."""
     return gain(times(band(seed, 2500, 0.8, 0), rise(start, start + 2000)), level)
 
@@ -443,8 +443,7 @@ KIT = [
 def accent(x, at, sign, width):
     """The swing of `sign` nearest `at` (within `width` values) lifted to exactly 1, so it is
     the loudest of the sound: a gain that rises and falls between the swing's two zero
-    crossings, so nothing of the other sign changes. Returns (values, where the swing is).
-"""
+    crossings, so nothing of the other sign changes. Returns (values, where the swing is)."""
     lo, hi = max(0, at - width), min(N, at + width + 1)
     q = max(range(lo, hi), key=lambda t: (sign * x[t], -abs(t - at)))
     top = sign * x[q]
@@ -582,11 +581,11 @@ def settle(index, values):
                 split = values[before] * values[t] > 0   # t sits inside a run of one sign
                 if (diff > 0) == split and (best is None or abs(values[t]) < abs(values[best])):
                     best = t
-            if diff > 0:   # a zero inside a run is the quietest place of all
+            if diff > 0:   # a zero inside a quiet run is the quietest place of all
                 for t in range(first + 1, last):
                     if values[t] == 0 and t != peak and (best is None or abs(values[best]) > 0):
                         around = [v for v in (values[t - 1], values[t + 1]) if v]
-                        if len(around) == 2 and around[0] * around[1] > 0:
+                        if len(around) == 2 and around[0] * around[1] > 0 and max(map(abs, around)) <= 2:
                             best = t
                             break
             if best is None:
