@@ -412,12 +412,12 @@ def clap(bursts, gate, low, c, seed, shift):
 
 def clap_one(c, seed, shift):
     return clap([(0, 0.6), (250, 0.75), (500, 0.65), (738, 1.0)], (6400, 7800),
-                (160, 85, 3000, 1.15), c, seed, shift)
+                (160, 85, 3000, 1.0), c, seed, shift)
 
 
 def clap_two(c, seed, shift):
     return clap([(0, 0.55), (210, 0.75), (420, 0.65), (623, 1.0)], (6700, 7900),
-                (140, 68, 3000, 1.3), c, seed, shift)
+                (140, 68, 3000, 1.15), c, seed, shift)
 
 
 KIT = [
