@@ -11,8 +11,8 @@ layer under them, so the loop has a low end from its first bar: a thump falling 
 under the claps and the maraca, a boom falling to 60 Hz played backwards under the reversed
 crash. Each sound is made full the way a mixing engineer makes a one-shot full: its body is
 driven into a soft saturation, so it keeps its level for longer instead of falling away from a
-single spike (the claps, the maraca, the crash and the fat snare are driven hard and sit about
-7 dB under their peaks), and the hit itself stands out as one accented swing.
+single spike (the claps, the maraca, the crash and both snares are driven hard and sit about
+7-8 dB under their peaks), and the hit itself stands out as one accented swing.
 
 The figures every pattern must keep (last non-zero position, minimum, maximum, sign changes
 and the position of the largest magnitude) are met exactly, by construction or by solving:
@@ -423,7 +423,7 @@ def clap_two(c, seed, shift):
 KIT = [
     Voice(shaker, (800, 9000), 2.8, 4000, 11),
     Voice(rim, (300, 9000), 1.0, 2500, 12),
-    Voice(tight_snare, (400, 14000), 2.4, 2500, 13),
+    Voice(tight_snare, (400, 14000), 8.0, 2500, 13),
     Voice(fat_snare, (400, 14000), 12.0, 3000, 14),
     Voice(mid_tom, (0.0, 1.0), 1.6, 3500, 15),
     Voice(kick, (0.5, 2.0), 1.8, 2500, 16),
