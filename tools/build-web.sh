@@ -2,10 +2,10 @@
 # Builds the demo's web page from the same sources as the programs, with Debian's emscripten
 # and its built-in SDL 1.2 (cmake/emscripten.cmake): build/web-demo/page/index.html, index.js
 # and index.wasm. tools/serve-web.sh serves them. Installs what it needs first
-# (tools/install-deps.sh). Set KOVA_WEB_BUILD for another build tree.
+# (tools/install-deps.sh web). Set KOVA_WEB_BUILD for another build tree.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh web
 
 out=${KOVA_WEB_BUILD:-build/web-demo}
 # Debian's emscripten runs JavaScript tools that need Debian's node modules (acorn); a node from

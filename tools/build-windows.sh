@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the two Windows programs on this Linux machine and packs them, with a short text on
 # how to run them, into build/win-demo/KOVA1301-windows.zip:
-#   1. installs what it needs (tools/install-deps.sh: mingw-w64, Debian's source entries);
+#   1. installs what it needs (tools/install-deps.sh windows: mingw-w64, Debian's source entries);
 #   2. SDL 1.2 for Windows from Debian's own source package, built static with mingw-w64 into
 #      build/win-sdl/prefix, once: later runs reuse it;
 #   3. demo-win-window.exe and demo-win-fullscreen.exe, cross-built from this CMake project
@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-tools/install-deps.sh
+tools/install-deps.sh windows
 
 host=x86_64-w64-mingw32
 sdl=$root/build/win-sdl

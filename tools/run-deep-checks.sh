@@ -15,7 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-tools/install-deps.sh
+tools/install-deps.sh test
 
 trees=${KOVA_DEEP_BUILD:-build/deep}
 skip=" ${KOVA_DEEP_SKIP:-} "

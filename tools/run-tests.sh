@@ -16,7 +16,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-tools/install-deps.sh
+tools/install-deps.sh test windows web
 
 jobs=$(nproc)
 skip=" ${KOVA_SKIP:-} "
