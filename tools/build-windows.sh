@@ -45,7 +45,8 @@ mkdir -p "$stage"
 for variant in window fullscreen; do
   $host-strip -o "$stage/demo-win-$variant.exe" "$out/demo-win-$variant.exe"
 done
-sed 's/$/\r/' tools/windows/README.txt >"$stage/README.txt"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+sed -e "s/@VERSION@/$version/" -e 's/$/\r/' tools/windows/README.txt >"$stage/README.txt"
 (cd "$out/zip" && cmake -E tar cf ../KOVA1301-windows.zip --format=zip KOVA1301)
 echo "built $out/KOVA1301-windows.zip:"
 (cd "$out/zip" && ls -l KOVA1301)

@@ -2,7 +2,9 @@
 // through the browser's repeats, F2 read as Escape): a probe hashes each frame the canvas shows and
 // notes in which frame's poll the program read each key; the recorder, given those keys at those
 // frames, must draw the same frames, fade included. Also the title, the crisp scaled canvas, the
-// sound held back until the first key and then running at 44,100 Hz, and a quiet console.
+// sound held back until the first key and then running at 44,100 Hz, and a quiet console. Then the
+// pages that cannot start (opened as a file, index.wasm missing or damaged, no WebAssembly) must say
+// so in words, and keep saying so after a key.
 //   node e2e_web.mjs PAGE-DIR RECORDER NODE-MODULES-DIR
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
@@ -51,7 +53,9 @@ function probe(hashSource) {
 
 const { chromium } = createRequire(path.join(modules, 'x.js'))('playwright-core');
 const types = { '.js': 'text/javascript', '.wasm': 'application/wasm' };
-const server = http.createServer((q, r) => fs.readFile(path.join(pageDir, path.basename(q.url) || 'index.html'),
+// /broken/NAME/... serves the page from work/NAME, a copy with a file removed or damaged.
+const server = http.createServer((q, r) => fs.readFile(path.join(
+  q.url.startsWith('/broken/') ? path.join(work, q.url.split('/')[2]) : pageDir, q.url.endsWith('/') ? 'index.html' : path.basename(q.url)),
   (e, d) => r.writeHead(e ? 404 : 200, { 'content-type': types[path.extname(q.url)] || 'text/html' }).end(d)));
 server.listen(0, '127.0.0.1');
 const browser = await chromium.launchPersistentContext(path.join(work, 'profile'), {
@@ -70,8 +74,19 @@ try {
   await until(() => document.body.dataset.state === 'running');
   const look = await page.evaluate(() => [document.title, canvas.width, canvas.height, getComputedStyle(canvas)
     .imageRendering, JSON.stringify(canvas.getBoundingClientRect())].join(' '));
-  check(/^KOVA1301 256 256 (pixelated|crisp-edges) {"x":162,"y":0,"width":676,"height":676,/.test(look),
-        `the title, the canvas, its crisp scaling in the 1000 x 700 window above the note: ${look}`);
+  check(/^KOVA1301 256 256 (pixelated|crisp-edges) {"x":244,"y":82,"width":512,"height":512,/.test(look),
+        `the title, the canvas, scaled by 2 and crisp in the 1000 x 700 window above the note: ${look}`);
+  // Other windows: the largest whole scale that fits, centred; smooth below 1.
+  for (const [width, height, want] of [[1920, 1080, '448,16,1024,1024,pixelated'],
+                                       [700, 1000, '94,232,512,512,pixelated'], [280, 200, '52,0,176,176,auto']]) {
+    await page.setViewportSize({ width, height });
+    await page.waitForFunction((w) => canvas.getBoundingClientRect().width === w, Number(want.split(',')[2]),
+                               { timeout: 5000 }).catch(() => {});
+    const box = await page.evaluate(() => { const r = canvas.getBoundingClientRect();
+      return [r.x, r.y, r.width, r.height, getComputedStyle(canvas).imageRendering].join().replace('crisp-edges', 'pixelated'); });
+    check(box === want, `the canvas in a ${width} x ${height} window: ${box}, want ${want}`);
+  }
+  await page.setViewportSize({ width: 1000, height: 700 });
 
   // Each key is held until the program has read it, through `repeats` browser repeats that it
   // must not read, and then the run goes on for `after` frames.
@@ -115,6 +130,32 @@ try {
   check(!noise.length, `the console:\n${noise.join('\n')}`);
   const seconds = (Date.now() - started) / 1000;
   console.log(`${seen.frames.length} frames in ${seconds} s, each kova-record's for --frames ${escape} --keys ${keys}`);
+
+  // Pages that cannot start say why, and a key does not bring the keys' note back.
+  fs.mkdirSync(path.join(work, 'missing'));
+  fs.mkdirSync(path.join(work, 'damaged'));
+  for (const file of ['index.html', 'index.js']) {
+    for (const dir of ['missing', 'damaged']) fs.copyFileSync(path.join(pageDir, file), path.join(work, dir, file));
+  }
+  fs.writeFileSync(path.join(work, 'damaged', 'index.wasm'),
+                   fs.readFileSync(path.join(pageDir, 'index.wasm')).subarray(0, 5000));
+  const base = `http://127.0.0.1:${server.address().port}`;
+  for (const [how, url, said, setup] of [
+    ['opened as a file', `file://${pageDir}/index.html`, /opened as a file/],
+    ['without index.wasm', `${base}/broken/missing/`, /index\.wasm\) is missing or damaged/],
+    ['with a damaged index.wasm', `${base}/broken/damaged/`, /index\.wasm\) is missing or damaged/],
+    ['without WebAssembly', `${base}/`, /no WebAssembly/, () => { delete window.WebAssembly; }]]) {
+    const broken = await browser.newPage();
+    if (setup) await broken.addInitScript(setup);
+    await broken.goto(url);
+    await broken.waitForFunction(() => document.body.dataset.state === 'failed', null, { timeout: 20000 })
+      .catch(() => {});
+    await broken.keyboard.down('x');
+    await broken.keyboard.up('x');
+    const shown = await broken.evaluate(() => [document.body.dataset.state, note.className, note.textContent]);
+    check(shown[0] === 'failed' && shown[1] === '' && said.test(shown[2]), `the page ${how}: ${shown}`);
+    await broken.close();
+  }
   console.log('1 passed, 0 failed');
 } catch (error) {
   console.log(`FAILED: ${error.message}\n0 passed, 1 failed`);
