@@ -64,10 +64,11 @@ step "the capture: one whole cycle and the fade"
 # The screenshot: the scroller, its letters and the swinging logo over the plasma.
 ffmpeg -nostdin -loglevel error -i "$work/rec/frame-01100.ppm" -frames:v 1 "$dist/screenshot.png"
 # Each pixel becomes 4 x 4 before the colour is subsampled, so its edges stay sharp; -preset
-# medium with -tune animation at CRF 14 keeps them so in about three minutes on two cores.
+# veryfast with -tune animation at CRF 14 keeps them so (a mean error of 1.6 in 255 at the
+# pixels' edges; medium: 1.1, at a third less size but three times the time).
 ffmpeg -nostdin -loglevel error -y -framerate 25 -i "$work/rec/frame-%05d.ppm" -i "$work/rec/sound.wav" \
   -vf "scale=iw*4:ih*4:flags=neighbor,pad=1920:1080:(ow-iw)/2:(oh-ih)/2:black" \
-  -c:v libx264 -preset "${KOVA_X264_PRESET:-medium}" -tune animation -crf 14 -pix_fmt yuv420p -r 25 \
+  -c:v libx264 -preset "${KOVA_X264_PRESET:-veryfast}" -tune animation -crf 14 -pix_fmt yuv420p -r 25 \
   -c:a aac -b:a 256k -movflags +faststart "$dist/KOVA1301-capture.mp4"
 rm -rf "$work"
 

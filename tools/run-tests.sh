@@ -6,13 +6,16 @@
 #      counted by valgrind's callgrind, against bench/callgrind-counts.txt (tools/callgrind-check.sh);
 #   2. where chromium is installed: the web page built with emscripten (tools/build-web.sh) and
 #      played in headless chromium against kova-record's frames (tests/e2e/e2e_web.mjs);
+#   2b. the release (tools/release.sh) checked: its files, texts, checksums and video
+#      (tests/release/check_release.py), and the Linux programs run in a fresh Debian 12 root
+#      holding only SDL 1.2's runtime (tests/release/fresh_root.sh);
 #   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
 #   4. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
 #   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds;
 #   6. the deep checks that fit here (tools/run-deep-checks.sh): a whole recorded cycle and the
 #      windowed program under valgrind's memcheck, and the soak; the allocation-failure sweeps
 #      run among the unit tests of 1 and 3.
-# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web asan tsan fuzz deep" to leave some out.
+# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web release asan tsan fuzz deep" to leave some out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,6 +47,15 @@ if [[ $skip != *" web "* ]] && command -v chromium >/dev/null; then
   tools/build-web.sh
   recorder=$(tools/build-recorder.sh)
   node tests/e2e/e2e_web.mjs build/web-demo/page "$recorder" build/web-node/node_modules
+fi
+
+if [[ $skip != *" release "* ]]; then
+  step "release: tools/release.sh, its contents, and the Linux programs in a fresh Debian 12 root"
+  # The Windows and web builds are the ones made above; the recorder is the g++ build's.
+  KOVA_RECORDER=$(tools/build-recorder.sh) tools/release.sh
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/dist-linux/CMakeCache.txt)
+  python3 tests/release/check_release.py "dist/KOVA1301-$version" "$version"
+  tests/release/fresh_root.sh "dist/KOVA1301-$version/linux"
 fi
 
 if [[ $skip != *" asan "* ]]; then
