@@ -61,8 +61,8 @@ step "the capture: one whole cycle and the fade"
 # The first page ends the fifth scene at its frame 644: the cycle is 2,896 frames at 25 frames
 # per second; the recorder adds the 64 frames of the fade.
 "$recorder" --frames 2896 --out "$work/rec"
-# The screenshot: the scroller, its letters and the swinging logo over the plasma.
-ffmpeg -nostdin -loglevel error -i "$work/rec/frame-01100.ppm" -frames:v 1 "$dist/screenshot.png"
+# The screenshot: the glyph rain piling up on the group's logo.
+ffmpeg -nostdin -loglevel error -i "$work/rec/frame-00400.ppm" -frames:v 1 "$dist/screenshot.png"
 # Each pixel becomes 4 x 4 before the colour is subsampled, so its edges stay sharp; -preset
 # veryfast with -tune animation at CRF 14 keeps them so (a mean error of 1.6 in 255 at the
 # pixels' edges; medium: 1.1, at a third less size but three times the time).
