@@ -2,6 +2,7 @@
 // written once over the cell type; the raw formats run as flat loops over whole rows.
 #include "gfx/pnm.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -414,7 +415,8 @@ bool writePNM(const char *path, int32_t width, int32_t height, const uint32_t *p
 {
     const size_t w = size_t(width);
     uint8_t *rgb = static_cast<uint8_t *>(std::malloc(3 * w));
-    if (!rgb) return false;
+    // Callers tell a lack of memory from a refused file by errno.
+    if (!rgb) return errno = ENOMEM, false;
     const bool ok = savePNM(path, "P6", width, height, 3 * w, [&](int32_t y) {
         const uint32_t *row = pixels + size_t(y) * w;
         for (size_t i = 0; i < w; ++i) {

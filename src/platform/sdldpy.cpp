@@ -2,6 +2,7 @@
 // Built once per video-mode variant: KOVA_FULLSCREEN (0 or 1) picks the flags below.
 #include "platform/sdldpy.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +47,7 @@ int doubleBuffered = 0;
 uint8_t dumpFrames = 0;
 int32_t dumpCount = 0;
 int32_t dumpFailed = 0;  // the first frame whose file could not be written; 0 while none
+int dumpErrno = 0;       // errno of that failure; 0 when the C library gave no reason
 
 // The surface that lends an image's pixels to SDL's blitter when the screen is not in the
 // image's format. Kept while the size stays the same, so showing a frame allocates nothing;
@@ -251,8 +253,9 @@ void SDLDPYShowIMG(SDLDPY *display, const IMG *image)
         std::snprintf(name, sizeof name, "frame-%05d.ppm", static_cast<int>(dumpCount));
         // A file that cannot be written (a full disk, a directory that refuses it) is reported
         // and remembered; the frame is shown all the same.
+        errno = 0;
         if (!IMGSavePPM(image, name)) {
-            if (!dumpFailed) dumpFailed = dumpCount;
+            if (!dumpFailed) dumpFailed = dumpCount, dumpErrno = errno;
             report(SDLDPYError);
         }
     }
@@ -318,6 +321,8 @@ int32_t SDLDPYDumpCount(const SDLDPY *display)
 }
 
 int32_t SDLDPYDumpFailed() { return dumpFailed; }
+
+int SDLDPYDumpError() { return dumpErrno; }
 
 // ---- Access ----
 

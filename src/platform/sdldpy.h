@@ -58,6 +58,9 @@ int32_t SDLDPYDumpCount(const SDLDPY *display);  // frames dumped so far; 0 for 
 // short; the failure was reported); 0 while every file has been written. It outlives the
 // display, so the last frames can be checked after SDLDPYFree.
 int32_t SDLDPYDumpFailed();
+// Why that file could not be written: the errno of the failure (ENOSPC for a full disk, ENOMEM
+// when the row buffer could not be allocated, ...), or 0 when no reason is known.
+int SDLDPYDumpError();
 
 // ---- Access ----
 SDLDPY *SDLDPYInstance();                          // the one display, or null when none exists

@@ -11,6 +11,10 @@
 
 #include "core/ident.h"
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <dlfcn.h>
+#endif
+
 ErrorReporter SDLSNDError = {0, "SDLSND error"};
 uint8_t SDLSNDTrace = 0;
 KOVA_IDENT(SDLSNDIdent, "SDLSND  ", "20110302", "LINUXSDL", "ValenTRQ", "CODE    ");
@@ -78,6 +82,33 @@ void narrow(uint8_t *__restrict out, const int32_t *__restrict v, int32_t n)
     }
 }
 
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+void alsaSilent(const char *, int, const char *, int, const char *, ...) {}
+#endif
+
+// SDL looks for an audio device through ALSA, whose library prints a handful of "ALSA lib ..."
+// lines on standard error when the machine has no sound card, although the program then runs
+// silently as meant to. Its error handler is replaced, once, by one that prints nothing: the
+// library is opened (the very instance SDL links or loads) and kept loaded so that the handler
+// stays. Where there is no ALSA library there is nothing to quieten.
+void quietenAlsa()
+{
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+    static bool done = false;
+    if (done) return;
+    done = true;
+    void *alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (!alsa) return;
+    void *symbol = dlsym(alsa, "snd_lib_error_set_handler");
+    if (!symbol) return;
+    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+    int (*setHandler)(Handler) = nullptr;
+    static_assert(sizeof setHandler == sizeof symbol);
+    std::memcpy(&setHandler, &symbol, sizeof symbol);
+    setHandler(alsaSilent);
+#endif
+}
+
 }  // namespace
 
 // ---- Common operations ----
@@ -85,6 +116,7 @@ void narrow(uint8_t *__restrict out, const int32_t *__restrict v, int32_t n)
 SDLSND *SDLSNDNew()
 {
     Traced t("SDLSNDNew");
+    quietenAlsa();
     if (SDL_Init(SDL_INIT_EVERYTHING) != 0) return fail("ERR Init SDL", nullptr);
     SDLSND *sound = static_cast<SDLSND *>(std::calloc(1, sizeof(SDLSND)));
     if (!sound) return fail("ERR calloc SDLSND", nullptr);

@@ -34,7 +34,9 @@ constexpr int32_t SDLSND_RATE = 44100;
 constexpr int32_t SDLSND_FRAMES = 4096;  // device buffer length in values (8,192 bytes)
 
 // ---- Common operations ----
-SDLSND *SDLSNDNew();                      // SDL_Init(SDL_INIT_EVERYTHING), opens the device and starts playing an empty queue; null on failure
+// SDL_Init(SDL_INIT_EVERYTHING), opens the device and starts playing an empty queue; null on
+// failure. On Linux it first silences ALSA's error lines (no sound card is not worth a word).
+SDLSND *SDLSNDNew();
 void SDLSNDFree(SDLSND **sound);          // stops and closes the device, frees the queue (not its samples) and the record; stores null
 const char *SDLSNDToASCII(const SDLSND *sound);  // constant "" (never free it); null for a null record
 SDLSND *SDLSNDFromASCII(const char *text);        // there is one device: always null

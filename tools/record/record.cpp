@@ -8,16 +8,19 @@
 // long runs it can start its clock near the frame timer's wrap and log every frame's state.
 #include <SDL.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,9 +36,11 @@ constexpr const char *USAGE =
     "usage: kova-record --frames N [--keys LIST] [--script FILE] [--only LIST] [--out DIR]\n"
     "                   [--mp4 FILE] [--clock-start US] [--log FILE]\n"
     "  --frames N     frames of the scene cycle to record; Escape is pressed at frame N and the\n"
-    "                 64 frames of the fade follow (default 250)\n"
+    "                 64 frames of the fade follow (default 250, at most 1217330: the sound of\n"
+    "                 N + 64 frames at 25 per second must fit one WAV file)\n"
     "  --keys LIST    key presses FRAME:KEY, separated by commas or spaces, e.g. 50:f,300:space\n"
-    "                 KEY is one character, 'space', 'esc' or a byte as 0xNN; one key per frame,\n"
+    "                 KEY is one character, 'space', 'esc' or a byte as 0xNN (two hex digits);\n"
+    "                 one key per frame,\n"
     "                 frames 1 to N-1; each key is held for one frame; FIRST-LAST:KEY presses\n"
     "                 the key at every frame from FIRST to LAST, e.g. 100-139:a\n"
     "  --script FILE  more key presses, same form, one or more per line, '#' starts a comment\n"
@@ -52,9 +57,26 @@ constexpr const char *USAGE =
 
 constexpr int64_t RATE = SDLSND_RATE;
 
+// The sound of one frame is at most 40 ms (25 frames per second, the slower speed): 1,764
+// values of 2 bytes. A WAV file counts its bytes in 32 bits, the 36 bytes of header after its
+// size field included, so a run is refused up front when its N + 64 frames could exceed that.
+constexpr int64_t MAX_FRAME_BYTES = 2 * RATE / 25;
+constexpr int64_t MAX_SOUND_BYTES = int64_t{UINT32_MAX} - 36;
+constexpr int32_t MAX_FRAMES = static_cast<int32_t>(MAX_SOUND_BYTES / MAX_FRAME_BYTES - 64);
+
+// Key presses FIRST-LAST:KEY, kept as the ranges they were written as: a range of a million
+// frames costs no more than one frame.
+struct KeyRange {
+    int32_t first;
+    int32_t last;
+    uint8_t key;
+    uint32_t source;  // index into Options::sources: where the press was written
+};
+
 struct Options {
     int32_t frames = 250;
-    std::map<int32_t, uint8_t> keys;  // frame -> key byte
+    std::vector<KeyRange> keys;            // sorted by frame, none overlapping
+    std::vector<std::string> sources;      // "--keys" or a script's name, for the error lines
     std::vector<std::pair<int32_t, int32_t>> only;  // frames kept, as inclusive ranges; empty: all
     std::string out = "recording";
     std::string mp4;
@@ -72,6 +94,9 @@ struct Recording {
     int32_t dumped = 0;            // frames the display had written at that reading
     int32_t settled = 0;           // frames 1 to settled are kept or removed (--only)
     int64_t values = 0;            // sound values written so far
+    std::vector<uint8_t> chunk;    // one frame's sound, as the callback fills it
+    size_t nextKey = 0;            // the first key range not yet over
+    std::string mp4List;           // the private folder of the MP4's frame list, while it stands
     std::vector<int64_t> lengths;  // microseconds per recorded frame, frame 1 first
     uint8_t held = 0;              // key pressed at the previous frame, released at this one
     bool started = false;
@@ -82,6 +107,33 @@ struct Recording {
 {
     std::fprintf(stderr, "kova-record: %s\n", message.c_str());
     std::_Exit(1);
+}
+
+// Any allocation that fails ends the run with one line. The line is written without allocating.
+void outOfMemory()
+{
+    std::fputs("kova-record: out of memory\n", stderr);
+    std::_Exit(1);
+}
+
+// Text from the command line or a script, as it may be shown on a terminal: printable ASCII as
+// it is, every other byte (NUL, control and escape bytes, bytes of other encodings) and the
+// backslash as \xNN; at most `limit` bytes of it, then "...".
+std::string printable(const std::string &text, size_t limit = SIZE_MAX)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size() && i < limit; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            out += hex;
+        }
+    }
+    if (text.size() > limit) out += "...";
+    return out;
 }
 
 bool parseInt(const std::string &text, int32_t &value)
@@ -101,11 +153,16 @@ bool parseKey(const std::string &name, uint8_t &key)
     }
     if (name == "space") return key = 32, true;
     if (name == "esc" || name == "escape") return key = 27, true;
-    if (name.size() == 4 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X')) {
-        char *end = nullptr;
-        const long v = std::strtol(name.c_str() + 2, &end, 16);
-        if (*end == '\0' && v >= 0 && v <= 255) return key = static_cast<uint8_t>(v), true;
-    }
+    // 0xNN: exactly two hex digits (strtol alone would take a sign or a space).
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    if (name.size() == 4 && name[0] == '0' && (name[1] == 'x' || name[1] == 'X') && digit(name[2]) >= 0 &&
+        digit(name[3]) >= 0)
+        return key = static_cast<uint8_t>(16 * digit(name[2]) + digit(name[3])), true;
     return false;
 }
 
@@ -117,6 +174,8 @@ bool parseRange(const std::string &text, std::pair<int32_t, int32_t> &range)
     return parseInt(text.substr(0, dash), range.first) && parseInt(text.substr(dash + 1), range.second) &&
            range.first <= range.second;
 }
+
+constexpr size_t TOKEN_SHOWN = 64;  // bytes of a bad token shown in its error line
 
 // Hands every token of a text to `take`: tokens are separated by commas or white space, and
 // '#' starts a comment that runs to the end of the line.
@@ -148,21 +207,36 @@ void forTokens(const std::string &text, Take take)
 // first bad token.
 void addKeys(const std::string &text, const std::string &where, Options &o)
 {
+    const auto source = static_cast<uint32_t>(o.sources.size());
+    o.sources.push_back(where);
     forTokens(text, [&](const std::string &token) {
         const size_t colon = token.find(':');
         std::pair<int32_t, int32_t> frames;
         uint8_t key = 0;
         if (colon == std::string::npos || !parseRange(token.substr(0, colon), frames) ||
             !parseKey(token.substr(colon + 1), key))
-            die(where + ": bad key press '" + token + "' (want FRAME:KEY, e.g. 120:space, or FIRST-LAST:KEY)");
+            die(printable(where) + ": bad key press '" + printable(token, TOKEN_SHOWN) +
+                "' (want FRAME:KEY, e.g. 120:space, or FIRST-LAST:KEY)");
         for (int32_t frame : {frames.first, frames.second})
             if (frame < 1 || frame >= o.frames)
                 die("key at frame " + std::to_string(frame) + " lies outside frames 1 to " + std::to_string(o.frames - 1));
-        for (int32_t frame = frames.first; frame <= frames.second; ++frame) {
-            if (o.keys.count(frame)) die(where + ": two keys at frame " + std::to_string(frame));
-            o.keys[frame] = key;
-        }
+        o.keys.push_back({frames.first, frames.second, key, source});
     });
+}
+
+// Orders the key ranges by frame; two that share a frame end the run, named by the source of
+// the one written later.
+void sortKeys(Options &o)
+{
+    std::stable_sort(o.keys.begin(), o.keys.end(),
+                     [](const KeyRange &a, const KeyRange &b) { return a.first < b.first; });
+    size_t reach = 0;  // the range reaching furthest so far
+    for (size_t i = 1; i < o.keys.size(); ++i) {
+        const KeyRange &a = o.keys[reach], &b = o.keys[i];
+        if (b.first <= a.last)
+            die(printable(o.sources[std::max(a.source, b.source)]) + ": two keys at frame " + std::to_string(b.first));
+        if (b.last > a.last) reach = i;
+    }
 }
 
 // Adds the frames and ranges of an --only list.
@@ -172,7 +246,7 @@ void addOnly(const std::string &text, Options &o)
     forTokens(text, [&](const std::string &token) {
         std::pair<int32_t, int32_t> range;
         if (!parseRange(token, range) || range.first < 1)
-            die("--only: bad frame or range '" + token + "' (want e.g. 1,250-256,1000)");
+            die("--only: bad frame or range '" + printable(token, TOKEN_SHOWN) + "' (want e.g. 1,250-256,1000)");
         o.only.push_back(range);
     });
     if (o.only.size() == before) die("--only lists no frames");
@@ -186,17 +260,17 @@ constexpr size_t SCRIPT_LIMIT = size_t{256} << 20;
 std::string readFile(const std::string &path)
 {
     std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) die("cannot read " + path + ": " + std::strerror(errno));
+    if (!f) die("cannot read " + printable(path) + ": " + std::strerror(errno));
     std::string text;
     char chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-        if (n > SCRIPT_LIMIT - text.size()) die("cannot read " + path + ": larger than 256 MiB");
+        if (n > SCRIPT_LIMIT - text.size()) die("cannot read " + printable(path) + ": larger than 256 MiB");
         text.append(chunk, n);
     }
     const int error = std::ferror(f) ? (errno ? errno : EIO) : 0;
     std::fclose(f);
-    if (error) die("cannot read " + path + ": " + std::strerror(error));
+    if (error) die("cannot read " + printable(path) + ": " + std::strerror(error));
     return text;
 }
 
@@ -210,10 +284,13 @@ Options parse(int argc, char **argv)
             std::fputs(USAGE, stdout);
             std::exit(0);
         }
-        if (i + 1 >= argc) die("missing value after " + arg + "\n" + USAGE);
+        if (i + 1 >= argc) die("missing value after " + printable(arg) + "\n" + USAGE);
         const std::string value = argv[++i];
         if (arg == "--frames") {
             if (!parseInt(value, o.frames) || o.frames < 1) die("--frames wants a whole number from 1");
+            if (o.frames > MAX_FRAMES)
+                die("--frames " + value + ": at most " + std::to_string(MAX_FRAMES) + ", as the sound of N + 64 frames" +
+                    " at 25 per second must fit one WAV file (4 GiB)");
         } else if (arg == "--keys") {
             keys.emplace_back(value, "--keys");
         } else if (arg == "--script") {
@@ -234,10 +311,24 @@ Options parse(int argc, char **argv)
         } else if (arg == "--log") {
             o.log = value;
         } else {
-            die("unknown option " + arg + "\n" + USAGE);
+            die("unknown option " + printable(arg) + "\n" + USAGE);
         }
     }
-    for (const auto &[text, where] : keys) addKeys(text, where, o);
+    for (auto &[text, where] : keys) {
+        addKeys(text, where, o);
+        std::string().swap(text);  // a script's text is not needed once it is ranges
+    }
+    sortKeys(o);
+    // The kept frames, sorted and merged, so that each frame finds its place by bisection.
+    std::sort(o.only.begin(), o.only.end());
+    size_t merged = 0;
+    for (const auto &range : o.only) {
+        if (merged && range.first <= o.only[merged - 1].second + 1)
+            o.only[merged - 1].second = std::max(o.only[merged - 1].second, range.second);
+        else
+            o.only[merged++] = range;
+    }
+    o.only.resize(merged);
     for (const auto &[first, last] : o.only)
         if (last > o.frames + 64)
             die("--only: frame " + std::to_string(last) + " lies beyond the last frame of the fade, " +
@@ -264,7 +355,7 @@ std::string frameName(int32_t n)
 bool exists(const std::string &path)
 {
     struct stat st {};
-    return stat(path.c_str(), &st) == 0;
+    return lstat(path.c_str(), &st) == 0;
 }
 
 // Whether a name is one the display gives a frame: "frame-", five or more digits, ".ppm".
@@ -277,11 +368,11 @@ bool isFrameName(const std::string &name)
     return true;
 }
 
-// Whether the current directory holds a frame or the sound of a recording.
-bool holdsRecording()
+// Whether a directory holds a frame or the sound of a recording.
+bool holdsRecording(const std::string &path)
 {
-    DIR *dir = opendir(".");
-    if (!dir) die("cannot read the output directory: " + std::string(std::strerror(errno)));
+    DIR *dir = opendir(path.c_str());
+    if (!dir) die("cannot read " + printable(path) + ": " + std::strerror(errno));
     bool found = false;
     while (const dirent *entry = readdir(dir)) {
         const std::string name = entry->d_name;
@@ -295,16 +386,20 @@ bool holdsRecording()
 // write, and that ends the run rather than leave a recording with a frame missing.
 void checkFrames()
 {
-    if (const int32_t failed = SDLDPYDumpFailed())
-        die("cannot write " + frameName(failed) + " in " + rec.options.out + " (is the disk full?)");
+    if (const int32_t failed = SDLDPYDumpFailed()) {
+        const int error = SDLDPYDumpError();
+        die("cannot write " + frameName(failed) + " in " + printable(rec.options.out) +
+            (error ? ": " + std::string(std::strerror(error)) : std::string()));
+    }
 }
 
 bool listed(int32_t n)
 {
-    if (rec.options.only.empty()) return true;
-    for (const auto &[first, last] : rec.options.only)
-        if (n >= first && n <= last) return true;
-    return false;
+    const auto &only = rec.options.only;
+    if (only.empty()) return true;
+    const auto after = std::upper_bound(only.begin(), only.end(), n,
+                                        [](int32_t frame, const auto &range) { return frame < range.first; });
+    return after != only.begin() && n <= std::prev(after)->second;
 }
 
 // With --only: every frame up to `shown` has been written; the unlisted ones go.
@@ -354,7 +449,9 @@ void writeWavHeader(std::FILE *f, uint32_t dataBytes)
 // them (SDL hands the callback a silent buffer, so what it leaves unwritten is silence).
 void pullSound(int64_t count)
 {
-    static std::vector<uint8_t> buffer;
+    // The buffer lives as long as the recording: the last frames' sound may be pulled from the
+    // exit handler, after the function-local objects are gone.
+    std::vector<uint8_t> &buffer = rec.chunk;
     buffer.assign(static_cast<size_t>(2 * count), 0);
     if (sound && count > 0) SDLSNDCallback(sound, buffer.data(), static_cast<int>(2 * count));
     if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), rec.wav) != buffer.size())
@@ -421,8 +518,11 @@ uint32_t virtualClock()
         rec.held = 0;
         if (rec.frame >= rec.options.frames) {
             rec.held = 27;
-        } else if (auto key = rec.options.keys.find(rec.frame); key != rec.options.keys.end()) {
-            rec.held = key->second;
+        } else {
+            // Frames only count up: the ranges that have ended are passed once.
+            const auto &keys = rec.options.keys;
+            while (rec.nextKey < keys.size() && keys[rec.nextKey].last < rec.frame) ++rec.nextKey;
+            if (rec.nextKey < keys.size() && keys[rec.nextKey].first <= rec.frame) rec.held = keys[rec.nextKey].key;
         }
         if (rec.held) pushKey(SDL_KEYDOWN, rec.held);
         if (rec.log) logFrame(rec.options.clockStart + static_cast<uint32_t>(rec.now));
@@ -453,6 +553,8 @@ void finishSound()
     checkFrames();
     const int32_t shown = shownFrames();
     for (int32_t n = static_cast<int32_t>(rec.lengths.size()) + 1; n <= shown; ++n) endFrame(periodNow());
+    // The frame limit keeps this within a WAV file's sizes; a header that wrapped would lie.
+    if (2 * rec.values > MAX_SOUND_BYTES) die("the sound is too long for a WAV file");
     writeWavHeader(rec.wav, static_cast<uint32_t>(2 * rec.values));
     if (std::fclose(rec.wav) != 0) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     rec.wav = nullptr;
@@ -466,34 +568,76 @@ void finishSound()
 
 void onSoundClose(SDLSND *) { finishSound(); }
 
-// The MP4: every frame for its own length (the speed may change), then the sound.
+// The quoted form of a path for the shell and for ffmpeg's concat list, which share the rule:
+// single quotes around it, and each single quote within as '\''.
+std::string quoted(const std::string &text)
+{
+    std::string out = "'";
+    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+// Removes the MP4's frame list and its private folder, if they stand.
+void removeMp4List()
+{
+    if (rec.mp4List.empty()) return;
+    unlink((rec.mp4List + "/frames.ffconcat").c_str());
+    rmdir(rec.mp4List.c_str());
+    rec.mp4List.clear();
+}
+
+[[noreturn]] void mp4Failed(const std::string &message)
+{
+    removeMp4List();
+    die(message);
+}
+
+// The MP4: every frame for its own length (the speed may change), then the sound. The frame
+// list ffmpeg reads is written in a folder of the recorder's own under the temporary directory
+// (never in the output directory, where a file of that name may already stand) and removed
+// afterwards.
 void writeMp4()
 {
-    FILE *list = std::fopen("frames.ffconcat", "w");
-    if (!list) die("cannot write frames.ffconcat");
+    const char *tmpdir = std::getenv("TMPDIR");
+    const std::string tmp = tmpdir && *tmpdir ? tmpdir : "/tmp";
+    std::string folder = tmp + "/kova-record-XXXXXX";
+    if (!mkdtemp(folder.data()))
+        die("cannot create a folder for the video's frame list in " + printable(tmp) + ": " + std::strerror(errno));
+    rec.mp4List = folder;
+    const std::string listPath = folder + "/frames.ffconcat";
+    const int fd = open(listPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    std::FILE *list = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (!list) {
+        const int error = errno;
+        if (fd >= 0) close(fd);
+        mp4Failed("cannot write the video's frame list in " + printable(folder) + ": " + std::strerror(error));
+    }
     std::fputs("ffconcat version 1.0\n", list);
     int64_t shortest = 40000;
     for (size_t i = 0; i < rec.lengths.size(); ++i) {
-        std::fprintf(list, "file '%s'\nduration %.6f\n", frameName(static_cast<int32_t>(i + 1)).c_str(),
-                     rec.lengths[i] / 1e6);
+        const std::string frame = rec.options.out + "/" + frameName(static_cast<int32_t>(i + 1));
+        std::fprintf(list, "file %s\nduration %.6f\n", quoted(frame).c_str(), rec.lengths[i] / 1e6);
         if (rec.lengths[i] < shortest) shortest = rec.lengths[i];
     }
     // The concat reader takes the last file's duration only from a repeated entry.
     if (!rec.lengths.empty())
-        std::fprintf(list, "file '%s'\n", frameName(static_cast<int32_t>(rec.lengths.size())).c_str());
-    if (std::ferror(list) || std::fclose(list) != 0) die("cannot write frames.ffconcat");
+        std::fprintf(list, "file %s\n",
+                     quoted(rec.options.out + "/" + frameName(static_cast<int32_t>(rec.lengths.size()))).c_str());
+    const bool written = !std::ferror(list);
+    if (std::fclose(list) != 0 || !written)
+        mp4Failed("cannot write the video's frame list in " + printable(folder) + ": " + std::strerror(errno));
     const int64_t fps = 1000000 / (shortest > 0 ? shortest : 40000);
-    std::string quoted = "'";
-    for (char c : rec.options.mp4) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    quoted += "'";
     const std::string command =
-        "ffmpeg -loglevel error -y -f concat -safe 0 -i frames.ffconcat -i sound.wav "
+        "ffmpeg -loglevel error -y -f concat -safe 0 -i " + quoted(listPath) + " -i sound.wav "
         "-vf scale=512:512:flags=neighbor -r " + std::to_string(fps) +
-        " -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " + quoted;
-    if (std::system(command.c_str()) != 0) die("ffmpeg failed: " + command);
+        " -c:v libx264 -pix_fmt yuv420p -c:a aac -b:a 192k -shortest " + quoted(rec.options.mp4);
+    const int status = std::system(command.c_str());
+    removeMp4List();
+    if (status != 0) die("ffmpeg failed: " + printable(command));
 }
 
-// At the demo's exit (status 0 after the fade): the files are complete; report them.
+// At the demo's exit (status 0 after the fade): the files are complete; report them. A summary
+// that cannot be written (standard output closed, a full disk) fails the run.
 void atExit()
 {
     if (!rec.started) return;
@@ -505,33 +649,113 @@ void atExit()
         for (int32_t n = 1; n <= static_cast<int32_t>(rec.lengths.size()); ++n) kept += listed(n);
         written = " (" + std::to_string(kept) + " written)";
     }
-    std::printf("kova-record: %zu frames%s and %.2f s of sound in %s%s%s\n", rec.lengths.size(), written.c_str(),
-                static_cast<double>(rec.values) / RATE, rec.options.out.c_str(),
-                rec.options.mp4.empty() ? "" : ", video ", rec.options.mp4.c_str());
-    std::fflush(stdout);
+    errno = 0;
+    const int printed =
+        std::printf("kova-record: %zu frames%s and %.2f s of sound in %s%s%s\n", rec.lengths.size(), written.c_str(),
+                    static_cast<double>(rec.values) / RATE, printable(rec.options.out).c_str(),
+                    rec.options.mp4.empty() ? "" : ", video ", printable(rec.options.mp4).c_str());
+    if (std::fflush(stdout) != 0 || printed < 0 || std::ferror(stdout))
+        die("cannot write the summary to standard output: " + std::string(std::strerror(errno ? errno : EIO)));
+}
+
+// Lexically the same path without ".", "..", repeated or trailing slashes: where an absolute
+// path that does not exist yet will be once it is made.
+std::string normalised(const std::string &path)
+{
+    std::vector<std::string> parts;
+    size_t at = 0;
+    while (at <= path.size()) {
+        size_t slash = path.find('/', at);
+        if (slash == std::string::npos) slash = path.size();
+        const std::string part = path.substr(at, slash - at);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = slash + 1;
+    }
+    std::string out;
+    for (const auto &part : parts) out += "/" + part;
+    return out.empty() ? "/" : out;
+}
+
+// An absolute directory as the file system resolves it (links followed) when it exists, else
+// lexically.
+std::string resolved(const std::string &dir)
+{
+    if (char *real = realpath(dir.c_str(), nullptr)) {
+        std::string out = real;
+        std::free(real);
+        return out;
+    }
+    return normalised(dir);
+}
+
+// The directory, resolved, and the name of an absolute path to a file.
+std::pair<std::string, std::string> split(const std::string &path)
+{
+    const size_t slash = path.rfind('/');
+    return {resolved(slash == 0 ? "/" : path.substr(0, slash)), path.substr(slash + 1)};
+}
+
+// A file the user names (--log, --mp4) must not be one that the recording writes itself: the
+// recorder would overwrite it, or refuse its own output directory for it.
+void checkOwnFile(const std::string &path, const char *option)
+{
+    if (path.empty()) return;
+    const auto [dir, name] = split(path);
+    if (name.empty() || name == "." || name == "..")
+        die(std::string(option) + " " + printable(path) + " does not name a file");
+    if (dir == resolved(rec.options.out) && (name == "sound.wav" || isFrameName(name)))
+        die(std::string(option) + " " + printable(path) + " is a file of the recording itself; name another file");
 }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
+    std::set_new_handler(outOfMemory);
     rec.options = parse(argc, argv);
     Options &o = rec.options;
+    // Everything is checked before anything is made: a refused run leaves every file as it was.
     o.out = absolute(o.out);
-    if (!o.log.empty()) {
-        rec.log = std::fopen(o.log.c_str(), "w");
-        if (!rec.log) die("cannot write " + o.log + ": " + std::strerror(errno));
-    }
+    if (!o.log.empty()) o.log = absolute(o.log);
     if (!o.mp4.empty()) {
         o.mp4 = absolute(o.mp4);
         if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) die("--mp4 needs ffmpeg on the PATH");
     }
-    if (mkdir(o.out.c_str(), 0777) != 0 && errno != EEXIST) die("cannot create " + o.out + ": " + std::strerror(errno));
-    if (chdir(o.out.c_str()) != 0) die("cannot enter " + o.out + ": " + std::strerror(errno));
-    if (holdsRecording()) die(o.out + " already holds a recording; choose another directory or empty it");
-    rec.wav = std::fopen("sound.wav", "wb");
+    struct stat st {};
+    const bool outExists = stat(o.out.c_str(), &st) == 0;
+    if (outExists && !S_ISDIR(st.st_mode)) die(printable(o.out) + " is not a directory");
+    if (outExists && holdsRecording(o.out))
+        die(printable(o.out) + " already holds a recording; choose another directory or empty it");
+    checkOwnFile(o.log, "--log");
+    checkOwnFile(o.mp4, "--mp4");
+    if (!o.log.empty() && !o.mp4.empty() && split(o.log) == split(o.mp4)) die("--log and --mp4 name the same file");
+
+    if (!outExists && mkdir(o.out.c_str(), 0777) != 0 && errno != EEXIST)
+        die("cannot create " + printable(o.out) + ": " + std::strerror(errno));
+    if (chdir(o.out.c_str()) != 0) die("cannot enter " + printable(o.out) + ": " + std::strerror(errno));
+    // Made only where no file stood, without following a link: the file is the recorder's own.
+    const int wav = open("sound.wav", O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (wav < 0) {
+        if (errno == EEXIST) die(printable(o.out) + " already holds a recording; choose another directory or empty it");
+        die("cannot write sound.wav in " + printable(o.out) + ": " + std::strerror(errno));
+    }
+    rec.wav = fdopen(wav, "wb");
     if (!rec.wav) die("cannot write sound.wav: " + std::string(std::strerror(errno)));
     writeWavHeader(rec.wav, 0);
+    if (!o.log.empty()) {
+        rec.log = std::fopen(o.log.c_str(), "w");
+        if (!rec.log) {
+            // A run that ends here leaves nothing of its own behind.
+            const int error = errno;
+            unlink("sound.wav");
+            if (!outExists) rmdir(o.out.c_str());
+            die("cannot write " + printable(o.log) + ": " + std::strerror(error));
+        }
+    }
 
     // Headless and reproducible: no window, no sound card, no real time.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
