@@ -5,6 +5,9 @@
                                                   requests, SIGTERM, Escape's fade and exit status
     e2e.py fullscreen DEPTH PROGRAM PROBE         the fullscreen program opens, shows, fades, exits
     e2e.py nodisplay PROGRAM...                   no X display: one line on stderr, status 1
+    e2e.py quiet PROGRAM                          SDL picks the sound driver itself (none works
+                                                  on a machine without a sound card): nothing
+                                                  printed from start to Escape
     e2e.py unit DEPTH TEST-PROGRAM [ARGS...]      an in-process test program on a real X surface
     e2e.py scenes DEPTH PROGRAM                   space moves through the scene cycle (run under
                                                   gdb, which logs each scene function's entry)
@@ -296,6 +299,29 @@ def test_nodisplay(programs):
         check(out == b"" and err == b"", f"on the dummy driver it printed {out[:200]!r} {err[:200]!r}")
 
 
+def test_quiet(program):
+    """With SDL_AUDIODRIVER unset SDL probes the sound drivers itself; on a machine without a
+    sound card their libraries complain on standard error. The program prints nothing: the
+    demo runs, Escape ends it with status 0, and both of its outputs stay empty."""
+    x = Xvfb(24)
+    demo = None
+    try:
+        env = {k: v for k, v in x.env().items() if k not in ("SDL_AUDIODRIVER", "AUDIODEV")}
+        demo = Demo(program, env)
+        window = find_window(env)
+        time.sleep(1.0)
+        check(demo.alive(), f"the program ended: {demo.stderr()!r}")
+        key(env, window, "Escape")
+        status = demo.wait_exit()
+        check(status == 0, f"exit status {status}; stderr: {demo.stderr()!r}")
+        check(demo.stdout() == "" and demo.stderr() == "",
+              f"the program printed {demo.stdout()[:300]!r} and on standard error {demo.stderr()[:600]!r}")
+    finally:
+        if demo:
+            demo.kill()
+        x.close()
+
+
 def test_unit(depth, binary, args):
     x = Xvfb(depth)
     try:
@@ -368,6 +394,8 @@ def main(argv):
             test_fullscreen(int(argv[2]), argv[3], argv[4])
         elif kind == "nodisplay":
             test_nodisplay(argv[2:])
+        elif kind == "quiet":
+            test_quiet(argv[2])
         elif kind == "scenes":
             test_scenes(int(argv[2]), argv[3])
         elif kind == "unit":
