@@ -40,9 +40,9 @@ constexpr const char *USAGE =
     "                 N + 64 frames at 25 per second must fit one WAV file)\n"
     "  --keys LIST    key presses FRAME:KEY, separated by commas or spaces, e.g. 50:f,300:space\n"
     "                 KEY is one character, 'space', 'esc' or a byte as 0xNN (two hex digits);\n"
-    "                 one key per frame,\n"
-    "                 frames 1 to N-1; each key is held for one frame; FIRST-LAST:KEY presses\n"
-    "                 the key at every frame from FIRST to LAST, e.g. 100-139:a\n"
+    "                 one key per frame, frames 1 to N-1; each key is held for one frame;\n"
+    "                 FIRST-LAST:KEY presses the key at every frame from FIRST to LAST,\n"
+    "                 e.g. 100-139:a\n"
     "  --script FILE  more key presses, same form, one or more per line, '#' starts a comment\n"
     "  --only LIST    write only these frames (the sound stays whole): numbers and inclusive\n"
     "                 ranges separated by commas or spaces, e.g. 1,250-256,1000; frames 1 to\n"
@@ -281,7 +281,8 @@ Options parse(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::fputs(USAGE, stdout);
+            if (std::fputs(USAGE, stdout) < 0 || std::fflush(stdout) != 0)
+                die("cannot write the usage to standard output: " + std::string(std::strerror(errno)));
             std::exit(0);
         }
         if (i + 1 >= argc) die("missing value after " + printable(arg) + "\n" + USAGE);
