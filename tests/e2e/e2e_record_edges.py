@@ -1,24 +1,16 @@
 #!/usr/bin/env python3
-"""The recorder at its edges, as people run it on their own files and folders: without a sound
-output it still finishes, with a silent sound.wav; a key range costs no memory per frame, and
-memory that runs out ends the run with one line; a refused run changes no file; a file it did
-not make is never followed or overwritten, and nothing made for ffmpeg is left behind; error
-lines show bytes escaped and name the real cause; a run whose sound cannot fit one WAV file is
-refused up front. Every failure: status 1, one line "kova-record: ..." on standard error, and
-the output directory not made.
-
+"""The recorder at its edges: no sound output, a huge key range, a planted link, and failures
+(each status 1 and one escaped line naming the cause; a refused run changes no file).
 Usage: e2e_record_edges.py KOVA_RECORD"""
 import os
 import resource
 import shutil
 import signal
-import stat
 import subprocess
 import sys
 import tempfile
 
-# The most --frames whose sound (N + 64 frames of 1,764 values at 25 per second) fits one WAV file.
-MAX_FRAMES = (2**32 - 1 - 36) // 3528 - 64
+MAX_FRAMES = (2**32 - 1 - 36) // 3528 - 64  # N + 64 frames of 1,764 values fit one WAV file
 
 
 def fail(message):
@@ -26,151 +18,100 @@ def fail(message):
     sys.exit(1)
 
 
-def run(program, args, cwd, limit=None, env=None, stdout=subprocess.PIPE):
-    """Runs the recorder; returns (status, standard output, standard error)."""
-    done = subprocess.run([program] + args, cwd=cwd, stdout=stdout, stderr=subprocess.PIPE, preexec_fn=limit,
-                          env=env, timeout=300)
-    return done.returncode, done.stdout or b"", done.stderr
-
-
-def peak_kb(program, args, cwd):
-    """Status, standard error and peak resident memory of one run (os.wait4 reports the child's own)."""
-    child = subprocess.Popen([program] + args, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+def run(args, limit=None, env=None, stdout=subprocess.DEVNULL):
+    """Status, standard error and peak resident kB of one run of the recorder in the work folder."""
+    child = subprocess.Popen([PROGRAM] + args, cwd=WORK, stdout=stdout, stderr=subprocess.PIPE,
+                             preexec_fn=limit, env=env)
     err = child.stderr.read()
     _, status, usage = os.wait4(child.pid, 0)
-    child.returncode = os.waitstatus_to_exitcode(status)
-    return child.returncode, err, usage.ru_maxrss
+    return os.waitstatus_to_exitcode(status), err, usage.ru_maxrss
 
 
 def one_line(case, status, err, want):
-    lines = err.decode(errors="replace").splitlines() or [""]
-    if status != 1 or len(lines) != 1 or not lines[0].startswith("kova-record: ") or want not in lines[0]:
+    line = (err.decode(errors="replace").splitlines() or [""])[0]
+    if status != 1 or err.count(b"\n") != 1 or not line.startswith("kova-record: ") or want not in line \
+            or any(ord(c) < 0x20 for c in line):
         fail("%s: status %d, stderr %r; want status 1 and one line with %r" % (case, status, err[:300], want))
-    return lines[0]
 
 
 def main():
-    program = os.path.abspath(sys.argv[1])
-    with open(program, "rb") as f:
-        sanitized = b"__asan_init" in f.read()
-    work = tempfile.mkdtemp(prefix="kova-record-edges-")
-    try:
-        def path(*names):
-            return os.path.join(work, *names)
+    path = lambda *names: os.path.join(WORK, *names)  # noqa: E731
+    # No sound output: SDL cannot start its audio thread under so large a stack limit.
+    status, err, _ = run(["--frames", "30", "--out", "silent"], lambda: resource.setrlimit(
+        resource.RLIMIT_STACK, (100000000 * 1024, resource.RLIM_INFINITY)))
+    with open(path("silent", "sound.wav"), "rb") as f:
+        wav = f.read()
+    if status != 0 or len(wav) != 44 + 2 * 1764 * (30 + 64) or any(wav[44:]):
+        fail("without a sound output: status %d, %d bytes of sound, %r" % (status, len(wav), err[-300:]))
 
-        # 1. No sound output (SDL cannot start its audio thread under a stack limit this large):
-        # every frame, a silent sound.wav of one period per frame, status 0.
-        def huge_stack():
-            resource.setrlimit(resource.RLIMIT_STACK, (100000000 * 1024, resource.RLIM_INFINITY))
-        status, out, err = run(program, ["--frames", "30", "--out", "silent"], work, huge_stack)
-        if status != 0 or b"no sound output" not in err:
-            fail("without a sound output: status %d, stderr %r" % (status, err[-600:]))
-        with open(path("silent", "sound.wav"), "rb") as f:
-            wav = f.read()
-        if len(wav) != 44 + 2 * 1764 * (30 + 64) or any(wav[44:]):
-            fail("without a sound output sound.wav holds %d bytes, not %d of silence" %
-                 (len(wav), 44 + 2 * 1764 * 94))
+    # One frame, then a range over a million, both refused for the overlap: the same memory.
+    peaks = []
+    for first in (MAX_FRAMES - 1, 1):
+        keys = "%d-%d:a,%d:b" % (first, MAX_FRAMES - 1, MAX_FRAMES - 1)
+        status, err, peak = run(["--frames", str(MAX_FRAMES), "--keys", keys])
+        one_line(keys, status, err, "--keys: two keys at frame %d" % (MAX_FRAMES - 1))
+        peaks.append(peak)
+    if peaks[1] > peaks[0] + 8192:
+        fail("a key range over %d frames took %d kB more memory" % (MAX_FRAMES - 1, peaks[1] - peaks[0]))
 
-        # 2. A range of a million frames costs no more memory than one frame (both runs end at
-        # the overlap check, before the demo starts).
-        big = ["--frames", str(MAX_FRAMES), "--keys", "1-%d:a,%d:b" % (MAX_FRAMES - 1, MAX_FRAMES - 1)]
-        small = ["--frames", str(MAX_FRAMES), "--keys", "%d:a,%d:b" % (MAX_FRAMES - 1, MAX_FRAMES - 1)]
-        peaks = []
-        for args in (big, small):
-            status, err, peak = peak_kb(program, args + ["--out", "ranges"], work)
-            one_line("overlapping keys", status, err, "--keys: two keys at frame %d" % (MAX_FRAMES - 1))
-            peaks.append(peak)
-        if peaks[0] > peaks[1] + 8192:
-            fail("a key range over %d frames took %d kB more memory" % (MAX_FRAMES - 1, peaks[0] - peaks[1]))
+    # A frame list planted as a link, and an ffmpeg that keeps a copy of the list it is given.
+    for d in ("planted", "tmp", "bin", "empty"):
+        os.mkdir(path(d))
+    open(path("precious"), "w").write("precious\n")
+    os.symlink(path("precious"), path("planted", "frames.ffconcat"))
+    with open(path("bin", "ffmpeg"), "w") as f:
+        f.write('#!/bin/sh\n[ "$1" = -version ] && exit 0\nwhile [ $# -gt 1 ]; do case "$1" in\n'
+                '*.ffconcat) cp "$1" "%s";; esac; shift; done\n: > "$1"\n' % path("list-seen"))
+    os.chmod(path("bin", "ffmpeg"), 0o700)
+    env = dict(os.environ, PATH=path("bin") + os.pathsep + os.environ["PATH"], TMPDIR=path("tmp"))
+    status, err, _ = run(["--frames", "3", "--out", "planted", "--mp4", "x.mp4", "--log", "keep.log"], env=env)
+    with open(path("precious")) as f, open(path("list-seen")) as seen:
+        listed = [line.split("'")[1] for line in seen if line.startswith("file ")]
+        if status != 0 or f.read() != "precious\n" or os.listdir(path("tmp")) or \
+                listed[0] != path("planted", "frame-00001.ppm"):
+            fail("--mp4 beside a planted list: status %d %r, left %s, gave ffmpeg %s" %
+                 (status, err, os.listdir(path("tmp")), listed[:1]))
 
-        # 3. A refused run leaves the log of the earlier one as it was.
-        log = path("keep.log")
-        status, _, err = run(program, ["--frames", "3", "--out", "kept", "--log", log], work)
-        if status != 0:
-            fail("a run with --log failed: %r" % err)
-        with open(log, "w") as f:
-            f.write("the earlier log\n")
-
-        # 4. A frame list planted as a link to someone's file, with an ffmpeg that keeps the list
-        # it was given: the file stays as it was, and nothing is left in the temporary folder.
-        planted, tmp, bin_dir = path("planted"), path("tmp"), path("bin")
-        for d in (planted, tmp, bin_dir, path("empty")):
-            os.mkdir(d)
-        with open(path("precious"), "w") as f:
-            f.write("precious\n")
-        os.symlink(path("precious"), os.path.join(planted, "frames.ffconcat"))
-        ffmpeg = os.path.join(bin_dir, "ffmpeg")
-        with open(ffmpeg, "w") as f:
-            f.write('#!/bin/sh\n[ "$1" = -version ] && exit 0\n'
-                    'while [ $# -gt 1 ]; do case "$1" in *.ffconcat) cp "$1" "%s";; esac; shift; done\n'
-                    ': > "$1"\n' % path("list-seen"))
-        os.chmod(ffmpeg, stat.S_IRWXU)
-        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"], TMPDIR=tmp)
-        status, _, err = run(program, ["--frames", "3", "--out", planted, "--mp4", path("x.mp4")], work, env=env)
-        with open(path("precious")) as f:
-            if status != 0 or f.read() != "precious\n":
-                fail("--mp4 with a planted frame list: status %d, %r, the link's target changed" % (status, err))
-        with open(path("list-seen")) as f:
-            listed = [line.split("'")[1] for line in f if line.startswith("file ")]
-        if listed[:2] != [os.path.join(planted, "frame-00001.ppm"), os.path.join(planted, "frame-00002.ppm")]:
-            fail("ffmpeg was given the frames %s" % listed[:2])
-        if os.listdir(tmp) or not os.path.islink(os.path.join(planted, "frames.ffconcat")):
-            fail("left behind after --mp4: %s" % os.listdir(tmp))
-
-        # 1, 2, 3, 5 and 6: failures, each one line and status 1, with no output directory made.
-        with open(path("nul.txt"), "wb") as f:
-            f.write(b"2:a\x00bc\n")
-        with open(path("huge.txt"), "w") as f:  # read whole under a 40 MB address space: fails
-            f.write("# padding padding padding padding padding padding padding padding\n" * 800000)
-
-        def full_disk():
-            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-            resource.setrlimit(resource.RLIMIT_FSIZE, (100000, 100000))
-
-        def small_memory():
-            resource.setrlimit(resource.RLIMIT_AS, (40 << 20, 40 << 20))
-        cases = [
-            (["--out", "kept", "--log", log], None, "already holds a recording"),
-            (["--out", "empty", "--log", path("empty", "frame-00002.ppm")], None, "is a file of the recording itself"),
-            (["--out", "empty", "--log", path("empty", "sound.wav")], None, "is a file of the recording itself"),
-            (["--log", path("new", "frame-00002.ppm")], None, "is a file of the recording itself"),
-            (["--mp4", path("new", "..", "new", "frame-00001.ppm")], None, "is a file of the recording itself"),
-            (["--script", path("nul.txt")], None, "bad key press '2:a\\x00bc'"),
-            (["--keys", "2:\x1b[2J\x07"], None, "bad key press '2:\\x1B[2J\\x07'"),
-            (["--keys", "2:0x+f"], None, "bad key press '2:0x+f'"),
-            (["--keys", "2:0x-0"], None, "bad key press '2:0x-0'"),
-            (["--keys", "2:0x4g"], None, "bad key press '2:0x4g'"),
-            # (a bad key as well, so that a recorder that took the frames fails at once)
-            (["--frames", str(MAX_FRAMES + 1), "--keys", "0:a"], None, "at most %d" % MAX_FRAMES),
-            ([], full_disk, "cannot write frame-00001.ppm in %s: File too large" % path("new")),
-        ]
-        if not sanitized:  # the sanitizers need more address space than that to start
-            cases.append((["--script", path("huge.txt")], small_memory, "kova-record: out of memory"))
-        for args, limit, want in cases:
-            if "--frames" not in args:
-                args = ["--frames", "3"] + args
-            if "--out" not in args:
-                args = args + ["--out", path("new")]
-            status, _, err = run(program, args, work, limit, env)
-            line = one_line(args, status, err, want)
-            if any(b < 0x20 for b in line.encode()):
-                fail("%s: raw control bytes in %r" % (args, line))
-            if (os.path.exists(path("new")) and limit is not full_disk) or os.listdir(path("empty")):
-                fail("%s: the refused run made files" % args)
-            shutil.rmtree(path("new"), ignore_errors=True)
-        with open(log) as f:
-            if f.read() != "the earlier log\n":
-                fail("a refused run changed the earlier log")
-
-        # 5. A summary that cannot be written fails the run.
-        with open("/dev/full", "wb") as full:
-            status, _, err = run(program, ["--frames", "3", "--out", path("new")], work, stdout=full)
-        one_line("standard output full", status, err, "cannot write the summary")
-        print("PASS: %d refusals, one line each; silent sound without an output; ranges in %d kB" %
-              (len(cases) + 1, peaks[0]))
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    open(path("keep.log"), "w").write("the earlier log\n")
+    open(path("nul.txt"), "wb").write(b"2:a\x00bc\n")
+    with open(path("huge.txt"), "w") as f:  # more than a 40 MB address space can read whole
+        f.write("# padding padding padding padding padding padding padding padding\n" * 800000)
+    full_disk = lambda: (signal.signal(signal.SIGXFSZ, signal.SIG_IGN),  # noqa: E731
+                         resource.setrlimit(resource.RLIMIT_FSIZE, (100000, 100000)))
+    cases = [
+        (["--out", "planted", "--log", "keep.log"], None, "already holds a recording"),
+        (["--out", "empty", "--log", "empty/frame-00002.ppm"], None, "is a file of the recording itself"),
+        (["--mp4", "new/../new/frame-00001.ppm"], None, "is a file of the recording itself"),
+        (["--script", "nul.txt"], None, "bad key press '2:a\\x00bc'"),
+        (["--keys", "2:\x1b[2J\x07"], None, "bad key press '2:\\x1B[2J\\x07'"),
+        (["--keys", "2:0x+f"], None, "bad key press '2:0x+f'"),
+        (["--frames", str(MAX_FRAMES + 1), "--keys", "0:a"], None, "at most %d" % MAX_FRAMES),
+        ([], full_disk, "cannot write frame-00001.ppm in %s: File too large" % path("new")),
+    ]
+    with open(PROGRAM, "rb") as f:
+        if b"__asan_init" not in f.read():  # the sanitizers need more address space to start
+            cases.append((["--script", "huge.txt"], lambda: resource.setrlimit(
+                resource.RLIMIT_AS, (40 << 20, 40 << 20)), "kova-record: out of memory"))
+    for args, limit, want in cases:
+        args = ["--frames", "3"] * ("--frames" not in args) + args + ["--out", "new"] * ("--out" not in args)
+        one_line(args, *run(args, limit, env)[:2], want)
+        if (os.path.exists(path("new")) and limit is not full_disk) or os.listdir(path("empty")):
+            fail("%s: the refused run made files" % args)
+        shutil.rmtree(path("new"), ignore_errors=True)
+    with open(path("keep.log")) as f:
+        if f.read() != "the earlier log\n":
+            fail("a refused run changed the earlier log")
+    with open("/dev/full", "wb") as full:
+        one_line("standard output full", *run(["--frames", "3", "--out", "new"], stdout=full)[:2],
+                 "cannot write the summary")
+    print("PASS: %d failures, one line each; silent sound without an output; ranges in %d kB" %
+          (len(cases) + 2, peaks[1]))
 
 
 if __name__ == "__main__":
-    main()
+    PROGRAM = os.path.abspath(sys.argv[1])
+    WORK = tempfile.mkdtemp(prefix="kova-record-edges-")
+    try:
+        main()
+    finally:
+        shutil.rmtree(WORK, ignore_errors=True)
