@@ -12,7 +12,6 @@
 #include "demo/scenes.h"
 #include "platform/fps.h"
 
-BFONT *bigFont = nullptr;
 uint8_t letterBase = 0x90;
 uint8_t logoBase = 0xB0;
 BPLASMA *backPlasma = nullptr;
@@ -38,16 +37,6 @@ BYTEMAP *newLayer()
 BYTEMAP *mapOf(const BPLASMA *plasma) { return plasma ? plasma->map : nullptr; }
 
 }  // namespace
-
-void DemoBigFontSetup()
-{
-    bigFont = BFONTNew();
-    if (!bigFont) return;
-    bigFont->width = 32;
-    bigFont->height = 32;
-    bigFont->sheet = BYTEMAPFromPNM(BIG_SHEET, BIG_SHEET_SIZE);
-    bigFont->target = charMap;
-}
 
 void SceneScrollerSetup()
 {
@@ -142,13 +131,13 @@ void SceneScrollerKey(uint8_t key)
 {
     BSCROLL *const scroller = scrollerScene.scroller;
     switch (key) {
-    case 'a':
+    case SDLK_a:
         if (scroller && scroller->speed < MAX_SPEED) ++scroller->speed;
         break;
-    case 's':
+    case SDLK_s:
         if (scroller && scroller->speed > -MAX_SPEED) --scroller->speed;
         break;
-    case 'b':
+    case SDLK_b:
         letterBase = nextBase(letterBase);
         logoBase = nextBase(logoBase);
         break;
