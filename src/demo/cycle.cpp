@@ -1,5 +1,6 @@
-// The scene cycle: above the scenes, which end their frames through demo.cpp.
-#include "demo/demo.h"
+// The scene cycle.
+#include "demo/cycle.h"
+
 #include "demo/scenes.h"
 
 void DemoCycle()

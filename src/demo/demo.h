@@ -1,5 +1,5 @@
-// The program: start-up, the frame end shared by every scene, the keys, the fade and the quit,
-// and the endless cycle of the five scenes (scenes.h).
+// The program: start-up, the frame end shared by every scene, the keys, the fade and the quit.
+// The scenes (scenes.h) end their frames here; the cycle that runs them is above them (cycle.h).
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,3 @@ void DemoFade();
 // Fades, frees the shared objects and SDL, and exits with status 0. The Windows build fades and
 // exits at once; SDLmain shuts SDL down at the exit.
 [[noreturn]] void DemoQuit();
-
-// The five scenes (scenes.h) in order, then again from the first, for ever; ends only through
-// DemoQuit. Kept apart from the rest (cycle.cpp): the scenes end their frames here.
-[[noreturn]] void DemoCycle();

@@ -41,6 +41,8 @@ BYTEMAP *mapOf(const BPLASMA *plasma) { return plasma ? plasma->map : nullptr; }
 void SceneScrollerSetup()
 {
     SceneScrollerState &s = scrollerScene;
+    if (s.setupDone) return;
+    s.setupDone = 1;
     // The scroller shows capitals only: its text is an upper-cased copy.
     const int32_t length = TEXTLength(SCROLL_TEXT);
     s.text = static_cast<char *>(std::calloc(static_cast<size_t>(length) + 1, 1));
@@ -149,10 +151,7 @@ void SceneScrollerKey(uint8_t key)
 
 void SceneScroller()
 {
-    if (!scrollerScene.setupDone) {
-        SceneScrollerSetup();
-        scrollerScene.setupDone = 1;
-    }
+    SceneScrollerSetup();
     for (int32_t i = 0; i < 40 * FPSTarget; ++i) {
         SceneScrollerFrame();
         if (DemoFrameEnd(SceneScrollerKey)) return;

@@ -8,7 +8,8 @@
 //   scene_pages.cpp     5 ScenePages: text pages typed over a tile, coloured by a rainbow
 //
 // A scene makes its objects on its first run and keeps them to the end of the process; nothing
-// is allocated per frame. A new scene gets a file of its own, its state and entry points here,
+// is allocated per frame. Every scene calls its set-up at every start, and the set-up makes
+// only what is not made yet. A new scene gets a file of its own, its state and entry points here,
 // and its place in SCENE_CYCLE (at the end of this file).
 #pragma once
 
@@ -67,12 +68,12 @@ struct SceneScrollerState {
     int32_t logoHomeY;       // 2
     int32_t logoPhase;       // SINTAB index of the swing: 768 at start
     int32_t logoPhaseStep;   // 2: one full swing every 512 frames
-    uint8_t setupDone;       // 1 once SceneScrollerSetup has run
+    uint8_t setupDone;       // 1 once SceneScrollerSetup has made the objects: later calls return at once
 };
 extern SceneScrollerState scrollerScene;
 
 void SceneScroller();                // scene 3: 40 T frames, T read before every frame
-void SceneScrollerSetup();           // makes the objects above
+void SceneScrollerSetup();           // makes the objects above, on its first call only
 void SceneScrollerFrame();           // draws one frame into `screen`
 void SceneScrollerKey(uint8_t key);  // 'a', 's', 'b', and the common keys
 
@@ -114,6 +115,6 @@ void ScenePagesType();   // erases the cursor, types one byte, draws the cursor
 void ScenePagesFrame();  // one frame into `screen`: background, one byte typed, the coloured text
 
 // ---- The cycle ----
-// The scenes in the order DemoCycle plays them, again and again.
+// The scenes in the order DemoCycle (cycle.h) plays them, again and again.
 inline constexpr void (*SCENE_CYCLE[])() = {SceneRain, ScenePlasma, SceneScroller, SceneBars,
                                             ScenePages};
