@@ -67,7 +67,8 @@ inline int32_t blend(int32_t loop, int32_t placed)
 
 void blendInto(int32_t *__restrict mixed, const int32_t *__restrict loop, int32_t n)
 {
-    blocks::combine<16>(mixed, loop, n > 0 ? static_cast<size_t>(n) : 0, [](int32_t m, int32_t l) { return blend(l, m); });
+    const auto into = [](int32_t placed, int32_t looped) { return blend(looped, placed); };
+    blocks::combine<16>(mixed, loop, n > 0 ? static_cast<size_t>(n) : 0, into);
 }
 
 // One change of the loop: the pattern placed at offset (wrapping round the loop's end), blended

@@ -23,7 +23,7 @@ bool valid(const SAMPLE *s) { return s && s->values; }
 
 int32_t *allocValues(int32_t n)
 {
-    return static_cast<int32_t *>(std::calloc(n > 0 ? static_cast<size_t>(n) : 0, sizeof(int32_t)));
+    return static_cast<int32_t *>(std::calloc(static_cast<size_t>(n), sizeof(int32_t)));
 }
 
 // A record with a zeroed array of `capacity` values and length 0; null on failure.

@@ -36,7 +36,8 @@ void SceneGlyphs(BYTEMAP *map, uint8_t base, uint8_t mask)
 {
     if (!map || !map->data || map->width < 1 || map->height < 1) return;
     const size_t count = static_cast<size_t>(map->width) * static_cast<size_t>(map->height);
-    blocks::update<32>(map->data, count, [base, mask](uint8_t v) { return static_cast<uint8_t>(base + (v & mask)); });
+    const auto glyph = [base, mask](uint8_t v) { return static_cast<uint8_t>(base + (v & mask)); };
+    blocks::update<32>(map->data, count, glyph);
 }
 
 void SceneCover(const BYTEMAP *layer)
