@@ -201,26 +201,26 @@ BENCHMARK(Scene5Pages);
 void Scene5PagesSDLBlits(benchmark::State &state)
 {
     ScenePagesState &s = pagesScene;
-    SDL_Surface *frame = surfaceOver(screen), *background = nullptr, *bars = nullptr;
+    SDL_Surface *frame = surfaceOver(screen), *background = nullptr, *rainbow = nullptr;
     const auto visit = [&] {
         pagesVisit();
         if (background) SDL_FreeSurface(background);
         background = surfaceOver(s.background);
-        if (!bars) {
-            bars = surfaceOver(s.barCanvas);
-            SDL_SetColorKey(bars, SDL_SRCCOLORKEY, 0);
+        if (!rainbow) {
+            rainbow = surfaceOver(s.rainbowCanvas);
+            SDL_SetColorKey(rainbow, SDL_SRCCOLORKEY, 0);
         }
     };
     runScene(state, PAGES_FRAMES, visit, [&] {
         SDL_BlitSurface(background, nullptr, frame, nullptr);
         ScenePagesType();
-        RASTERDraw(s.bars, s.barCanvas);
-        RASTERAdvance(s.bars);
-        IMGAnd(s.canvas, s.barCanvas);
-        SDL_BlitSurface(bars, nullptr, frame, nullptr);
+        RASTERDraw(s.rainbow, s.rainbowCanvas);
+        RASTERAdvance(s.rainbow);
+        IMGAnd(s.canvas, s.rainbowCanvas);
+        SDL_BlitSurface(rainbow, nullptr, frame, nullptr);
     });
     SDL_FreeSurface(background);
-    SDL_FreeSurface(bars);
+    SDL_FreeSurface(rainbow);
     SDL_FreeSurface(frame);
 }
 BENCHMARK(Scene5PagesSDLBlits);

@@ -13,6 +13,7 @@
 
 #include "demo/data.h"
 #include "demo/demo.h"
+#include "demo/overlay.h"
 #include "demo/scenes.h"
 #include "support/demo_run.h"
 #include "platform/fps.h"

@@ -145,6 +145,8 @@ TEST_F(Scenes, ScrollerKeysAndTheLogosFirstPlace)
     BSCROLL *const scroller = scrollerScene.scroller;
     run(SceneScroller, {{2, press(SDLK_SPACE)}});
     EXPECT_EQ(scrollerScene.scroller, scroller);
+    SceneScrollerSetup();
+    EXPECT_EQ(scrollerScene.scroller, scroller) << "a later set-up makes nothing again";
     scroller->speed = 3;
 }
 

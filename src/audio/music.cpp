@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/blocks.h"
 #include "core/ident.h"
 
 ErrorReporter MUSICError = {0, "MUSIC ERROR"};
@@ -66,12 +67,8 @@ inline int32_t blend(int32_t loop, int32_t placed)
 
 void blendInto(int32_t *__restrict mixed, const int32_t *__restrict loop, int32_t n)
 {
-    constexpr int32_t BLOCK = 16;
-    int32_t i = 0;
-    for (; i + BLOCK <= n; i += BLOCK) {
-        for (int32_t k = 0; k < BLOCK; ++k) mixed[i + k] = blend(loop[i + k], mixed[i + k]);
-    }
-    for (; i < n; ++i) mixed[i] = blend(loop[i], mixed[i]);
+    const auto into = [](int32_t placed, int32_t looped) { return blend(looped, placed); };
+    blocks::combine<16>(mixed, loop, n > 0 ? static_cast<size_t>(n) : 0, into);
 }
 
 // One change of the loop: the pattern placed at offset (wrapping round the loop's end), blended

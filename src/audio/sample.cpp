@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/blocks.h"
 #include "core/ident.h"
 
 ErrorReporter SAMPLEError = {0, "SAMPLE error"};
@@ -49,28 +50,20 @@ inline int32_t wrapMul(int32_t a, int32_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
-// Element-wise d[i] = op(d[i], s[i]) over arrays that do not overlap. Blocks of a fixed
-// width let the compiler vectorise at -O2; the tail runs one by one.
+// Element-wise d[i] = op(d[i], s[i]) over arrays that do not overlap, and d[i] = op(d[i]), in
+// the fixed blocks that become vector code.
+constexpr size_t BLOCK = 16;
+
 template <typename Op>
 void eachPair(int32_t *__restrict d, const int32_t *__restrict s, int32_t n, Op op)
 {
-    constexpr int32_t BLOCK = 16;
-    int32_t i = 0;
-    for (; i + BLOCK <= n; i += BLOCK) {
-        for (int32_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k], s[i + k]);
-    }
-    for (; i < n; ++i) d[i] = op(d[i], s[i]);
+    blocks::combine<BLOCK>(d, s, n > 0 ? static_cast<size_t>(n) : 0, op);
 }
 
 template <typename Op>
 void eachValue(int32_t *__restrict d, int32_t n, Op op)
 {
-    constexpr int32_t BLOCK = 16;
-    int32_t i = 0;
-    for (; i + BLOCK <= n; i += BLOCK) {
-        for (int32_t k = 0; k < BLOCK; ++k) d[i + k] = op(d[i + k]);
-    }
-    for (; i < n; ++i) d[i] = op(d[i]);
+    blocks::update<BLOCK>(d, n > 0 ? static_cast<size_t>(n) : 0, op);
 }
 
 // Characters "%ld\n" writes for v: digits, a minus sign when negative, the newline.

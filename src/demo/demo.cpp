@@ -4,13 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-
-#include <SDL.h>
 
 #include "core/ident.h"
-#include "demo/scenes.h"
+#include "demo/overlay.h"
+#include "demo/soundtrack.h"
+#include "demo/textmode.h"
 #include "platform/fps.h"
+#include "platform/sdlsys.h"
 
 KOVA_IDENT(DemoIdent, "KOVA1301", "20110825", "ValenTRQ", "C       ", "PROGRAM ");
 
@@ -27,8 +27,6 @@ namespace {
     "Rights, article 19)",
 };
 
-constexpr uint8_t RATE_SHOWN = 1;   // showRate bit 0
-
 [[noreturn]] void startFailed(const char *what, const char *detail)
 {
     if (detail && *detail)
@@ -38,44 +36,20 @@ constexpr uint8_t RATE_SHOWN = 1;   // showRate bit 0
     std::exit(1);
 }
 
-// The Linux programs open a window or the full screen on X11, or fail: left to itself, SDL
-// falls back to drivers that draw into the text terminal (where Escape never arrives) or onto
-// the console's frame buffer. A driver the user names in SDL_VIDEODRIVER is respected.
-// Windows keeps SDL's own choice.
-void chooseVideoDriver()
-{
-#ifndef _WIN32
-    const char *named = std::getenv("SDL_VIDEODRIVER");
-    if (!named || !*named) setenv("SDL_VIDEODRIVER", "x11", 1);
-#endif
-}
-
 // SDL's reason, and on X11 which X display was tried.
 [[noreturn]] void displayFailed()
 {
     char detail[512];
-    const char *driver = std::getenv("SDL_VIDEODRIVER"), *x = std::getenv("DISPLAY");
-    if (!driver || std::strcmp(driver, "x11") != 0)
-        std::snprintf(detail, sizeof detail, "%s", SDL_GetError());
-    else if (x && *x)
-        std::snprintf(detail, sizeof detail, "%s (X display \"%s\")", SDL_GetError(), x);
-    else
-        std::snprintf(detail, sizeof detail, "%s (no X display: DISPLAY is not set)", SDL_GetError());
+    SDLSYSDisplayFailure(detail, sizeof detail);
     startFailed("cannot open the display", detail);
 }
 
 }  // namespace
 
-SDLDPY *display = nullptr;
-SDLKBD *keyboard = nullptr;
-IMG *screen = nullptr;
-uint8_t demoFlags = 0;
-uint8_t showRate = 0;
-
 void DemoInit()
 {
     // The display's first mode change starts SDL's video; the keyboard needs the display.
-    chooseVideoDriver();
+    SDLSYSChooseVideoDriver();
     display = SDLDPYNew();
     // Without a record there was no memory for it; SDL's error text would tell of something else.
     if (!display) startFailed("out of memory for the display", nullptr);
@@ -102,7 +76,7 @@ int DemoFrameEnd(DemoKeyHandler handler)
     DemoDrawTag();
     FPSUpdate();
     FPSWait();
-    if (showRate & RATE_SHOWN) DemoDrawRate();
+    if (DemoRateShown()) DemoDrawRate();
     SDLDPYShowIMG(display, screen);
     DemoMusicStep();
     SDLKBDGetKey(keyboard);
@@ -121,11 +95,11 @@ int DemoFrameEnd(DemoKeyHandler handler)
 void DemoKey(uint8_t key)
 {
     switch (key) {
-    case 27: DemoQuit();
-    case 32: demoFlags |= DEMO_LEAVE_SCENE; break;
-    case '5': FPSTarget = 25; break;
-    case '6': FPSTarget = 50; break;
-    case 'f': showRate ^= RATE_SHOWN; break;
+    case SDLK_ESCAPE: DemoQuit();
+    case SDLK_SPACE: demoFlags |= DEMO_LEAVE_SCENE; break;
+    case SDLK_5: FPSTarget = 25; break;
+    case SDLK_6: FPSTarget = 50; break;
+    case SDLK_f: showRate ^= RATE_SHOWN; break;
     default: break;
     }
 }
@@ -144,23 +118,13 @@ void DemoQuit()
     DemoFade();
     // Windows frees nothing first: the process's end does it, and SDLmain's exit handler
     // closes SDL.
-#ifndef _WIN32
-    IMGFree(&screen);
-    DemoTagFree();
-    SDLKBDFree(&keyboard);
-    SDLDPYFree(&display);
-    DemoSoundFree();
-#ifndef __EMSCRIPTEN__
-    // Gives the desktop its video mode back after the fullscreen program (the browser's SDL
-    // has nothing to give back, and says so on the console).
-    SDL_Quit();
-#endif
-#endif
+    if (SDLSYS_FREE_AT_EXIT) {
+        IMGFree(&screen);
+        DemoTagFree();
+        SDLKBDFree(&keyboard);
+        SDLDPYFree(&display);
+        DemoSoundFree();
+        SDLSYSQuit();
+    }
     std::exit(0);
-}
-
-void DemoCycle()
-{
-    for (;;)
-        for (void (*scene)() : SCENE_CYCLE) scene();
 }

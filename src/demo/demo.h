@@ -1,24 +1,10 @@
-// The program: start-up, the frame end shared by every scene, the keys, the fade and the quit,
-// and the endless cycle of the five scenes (scenes.h).
+// The program: start-up, the frame end shared by every scene, the keys, the fade and the quit.
+// The scenes (scenes.h) end their frames here; the cycle that runs them is above them (cycle.h).
 #pragma once
 
 #include <cstdint>
 
-#include "gfx/font.h"
-#include "gfx/img.h"
-#include "platform/sdldpy.h"
-#include "platform/sdlkbd.h"
-
-constexpr int32_t SCREEN_W = 256;  // the whole demo is drawn at this size
-constexpr int32_t SCREEN_H = 256;
-
-// ---- Shared objects, created by DemoInit, alive until the process ends ----
-extern SDLDPY *display;    // the window or the full screen
-extern SDLKBD *keyboard;   // the last key pressed
-extern IMG *screen;        // the frame: cleared, drawn and presented by the scenes
-extern uint8_t demoFlags;  // bit 1 (value 2): leave the current scene at the end of this frame
-constexpr uint8_t DEMO_LEAVE_SCENE = 2;  // demoFlags bit 1: set by space and by scene 5's page end
-extern uint8_t showRate;   // bit 0: show the frame-rate read-out
+#include "demo/stage.h"
 
 using DemoKeyHandler = void (*)(uint8_t key);
 
@@ -41,20 +27,3 @@ void DemoFade();
 // Fades, frees the shared objects and SDL, and exits with status 0. The Windows build fades and
 // exits at once; SDLmain shuts SDL down at the exit.
 [[noreturn]] void DemoQuit();
-
-// The five scenes (scenes.h) in order, then again from the first, for ever; ends only through
-// DemoQuit.
-[[noreturn]] void DemoCycle();
-
-// ---- Sound, overlays and soundtrack, called from DemoInit, DemoFrameEnd and DemoQuit ----
-void DemoSoundSetup();  // the sound output (all of SDL, the audio device, playback of an empty queue)
-void DemoTagSetup();    // the tag font
-// A new cell font of w x h cells drawing from `sheet` (owned by the font from now on) onto
-// `target`, pen at (0, 0); null when the record cannot be made (the sheet is then freed).
-FONT *DemoFontNew(int32_t w, int32_t h, IMG *sheet, IMG *target);
-void DemoMusicSetup();  // the music from the compiled-in patterns
-void DemoDrawTag();     // the group tag in the top right corner of the frame
-void DemoDrawRate();    // the frame-rate read-out
-void DemoMusicStep();   // one step of the music and the feeding of the sound queue
-void DemoSoundFree();   // pauses and closes the audio device, frees the sound output
-void DemoTagFree();     // frees the tag font and its sheet

@@ -3,10 +3,11 @@
 #include "demo/overlay.h"
 
 #include "demo/data.h"
-#include "demo/demo.h"
+#include "demo/stage.h"
 #include "platform/fps.h"
 
 FONT *tagFont = nullptr;
+uint8_t showRate = 0;
 
 namespace {
 
@@ -22,20 +23,6 @@ bool penAt(int32_t x, int32_t y)
 
 }  // namespace
 
-FONT *DemoFontNew(int32_t w, int32_t h, IMG *sheet, IMG *target)
-{
-    FONT *font = FONTNew();
-    if (!font) {
-        if (sheet) IMGFree(&sheet);
-        return nullptr;
-    }
-    font->width = w;
-    font->height = h;
-    font->sheet = sheet;
-    font->target = target;
-    return font;
-}
-
 void DemoTagSetup() { tagFont = DemoFontNew(8, 8, IMGFromPNM(TAG_SHEET, TAG_SHEET_SIZE), screen); }
 
 // Four glyphs ending exactly at the frame's right edge: x = 256 - 4 * 8 = 224.
@@ -47,7 +34,7 @@ void DemoDrawTag()
 // The low byte of the last second's frame count as two hex digits: 25 shows as 19, 50 as 32.
 void DemoDrawRate()
 {
-    if ((showRate & 1) && penAt(0, 0)) FONTDrawHex8(tagFont, static_cast<uint32_t>(FPSValue));
+    if (DemoRateShown() && penAt(0, 0)) FONTDrawHex8(tagFont, static_cast<uint32_t>(FPSValue));
 }
 
 void DemoTagFree()

@@ -4,6 +4,7 @@
 #include "core/random.h"
 #include "demo/data.h"
 #include "demo/demo.h"
+#include "demo/overlay.h"
 #include "demo/scenes.h"
 #include "platform/fps.h"
 

@@ -1,5 +1,5 @@
 // Scene 5, the text pages: the compiled-in pages typed one byte per frame with a block cursor,
-// over a dark tile magnified eight times, the typed pixels coloured by scrolling rainbow bars.
+// over a dark tile magnified eight times, the typed pixels coloured by a scrolling rainbow.
 // Unlike the text-mode scenes it draws in true colour. A page's end byte ends the scene; the
 // next visit types the next page, and after the last page the text starts over.
 #include <algorithm>
@@ -66,15 +66,15 @@ void ScenePagesSetup()
     // and the others are kept rather than made again.
     if (!s.canvas) s.canvas = newCanvas(SCREEN_W, SCREEN_H);
     if (!s.pageFont) s.pageFont = DemoFontNew(32, 32, IMGFromPNM(PAGE_SHEET, PAGE_SHEET_SIZE), s.canvas);
-    if (!s.bars) {
-        s.bars = RASTERNew();
-        RASTERResize(s.bars, BAR_COLOURS.count);
-        if (s.bars && s.bars->table) {
-            const int32_t count = std::min(s.bars->count, BAR_COLOUR_COUNT);
-            std::memcpy(s.bars->table, BAR_COLOURS.colours, sizeof(uint32_t) * static_cast<size_t>(count));
+    if (!s.rainbow) {
+        s.rainbow = RASTERNew();
+        RASTERResize(s.rainbow, BAR_COLOURS.count);
+        if (s.rainbow && s.rainbow->table) {
+            const int32_t count = std::min(s.rainbow->count, BAR_COLOUR_COUNT);
+            std::memcpy(s.rainbow->table, BAR_COLOURS.colours, sizeof(uint32_t) * static_cast<size_t>(count));
         }
     }
-    if (!s.barCanvas) s.barCanvas = newCanvas(SCREEN_W, SCREEN_H);
+    if (!s.rainbowCanvas) s.rainbowCanvas = newCanvas(SCREEN_W, SCREEN_H);
     if (NEW_TILE_EVERY_VISIT || !s.background) makeBackground();
 }
 
@@ -111,11 +111,11 @@ void ScenePagesFrame()
     ScenePagesState &s = pagesScene;
     IMGBlit(s.background, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
     ScenePagesType();
-    // Full-width bars, one colour per pixel row, cut to the lit pixels of the typed text.
-    RASTERDraw(s.bars, s.barCanvas);
-    RASTERAdvance(s.bars);
-    IMGAnd(s.canvas, s.barCanvas);
-    IMGBlitKeyed(s.barCanvas, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
+    // The full-width rainbow, one colour per pixel row, cut to the lit pixels of the typed text.
+    RASTERDraw(s.rainbow, s.rainbowCanvas);
+    RASTERAdvance(s.rainbow);
+    IMGAnd(s.canvas, s.rainbowCanvas);
+    IMGBlitKeyed(s.rainbowCanvas, screen, 0, 0, 0, 0, SCREEN_W, SCREEN_H);
 }
 
 // Each visit starts on an empty page; the typing goes on where the last visit stopped.

@@ -12,7 +12,6 @@
 #include "demo/scenes.h"
 #include "platform/fps.h"
 
-BFONT *bigFont = nullptr;
 uint8_t letterBase = 0x90;
 uint8_t logoBase = 0xB0;
 BPLASMA *backPlasma = nullptr;
@@ -39,19 +38,11 @@ BYTEMAP *mapOf(const BPLASMA *plasma) { return plasma ? plasma->map : nullptr; }
 
 }  // namespace
 
-void DemoBigFontSetup()
-{
-    bigFont = BFONTNew();
-    if (!bigFont) return;
-    bigFont->width = 32;
-    bigFont->height = 32;
-    bigFont->sheet = BYTEMAPFromPNM(BIG_SHEET, BIG_SHEET_SIZE);
-    bigFont->target = charMap;
-}
-
 void SceneScrollerSetup()
 {
     SceneScrollerState &s = scrollerScene;
+    if (s.setupDone) return;
+    s.setupDone = 1;
     // The scroller shows capitals only: its text is an upper-cased copy.
     const int32_t length = TEXTLength(SCROLL_TEXT);
     s.text = static_cast<char *>(std::calloc(static_cast<size_t>(length) + 1, 1));
@@ -142,13 +133,13 @@ void SceneScrollerKey(uint8_t key)
 {
     BSCROLL *const scroller = scrollerScene.scroller;
     switch (key) {
-    case 'a':
+    case SDLK_a:
         if (scroller && scroller->speed < MAX_SPEED) ++scroller->speed;
         break;
-    case 's':
+    case SDLK_s:
         if (scroller && scroller->speed > -MAX_SPEED) --scroller->speed;
         break;
-    case 'b':
+    case SDLK_b:
         letterBase = nextBase(letterBase);
         logoBase = nextBase(logoBase);
         break;
@@ -160,10 +151,7 @@ void SceneScrollerKey(uint8_t key)
 
 void SceneScroller()
 {
-    if (!scrollerScene.setupDone) {
-        SceneScrollerSetup();
-        scrollerScene.setupDone = 1;
-    }
+    SceneScrollerSetup();
     for (int32_t i = 0; i < 40 * FPSTarget; ++i) {
         SceneScrollerFrame();
         if (DemoFrameEnd(SceneScrollerKey)) return;

@@ -1,19 +1,21 @@
 // The five scenes of the cycle and what they keep between runs. Each scene is a function that
 // runs its own frame loop, ends every frame with DemoFrameEnd and returns when its time is up
-// or the viewer asks for the next scene; DemoCycle (demo.cpp) calls them in order.
+// or the viewer asks for the next scene; DemoCycle (cycle.cpp) calls them in order.
 //
 //   scene_logo.cpp      1 SceneRain, 2 ScenePlasma: text-mode rain and plasma with a logo
 //   scene_scroller.cpp  3 SceneScroller: three plasma layers, big letters, a swinging logo
 //   scene_bars.cpp      4 SceneBars: the music's waveform as a fading glyph trace
-//   scene_pages.cpp     5 ScenePages: text pages typed over a tile, coloured by raster bars
+//   scene_pages.cpp     5 ScenePages: text pages typed over a tile, coloured by a rainbow
 //
 // A scene makes its objects on its first run and keeps them to the end of the process; nothing
-// is allocated per frame. A new scene gets a file of its own, its state and entry points here,
+// is allocated per frame. Every scene calls its set-up at every start, and the set-up makes
+// only what is not made yet. A new scene gets a file of its own, its state and entry points here,
 // and its place in SCENE_CYCLE (at the end of this file).
 #pragma once
 
 #include <cstdint>
 
+#include "demo/textmode.h"
 #include "fx/bplasma.h"
 #include "fx/bscroll.h"
 #include "fx/raster.h"
@@ -22,31 +24,11 @@
 #include "gfx/font.h"
 #include "gfx/img.h"
 
-// ---- The text mode shared by scenes 1 to 4 (made by DemoInit) ----
-extern FONT *textFont;    // 8 x 8 cells of TEXT_SHEET, target `screen`: renders charMap
-extern BYTEMAP *charMap;  // 32 x 32 glyph codes, one per 8 x 8 cell of the frame
-extern BFONT *bigFont;    // 32 x 32 letters of BIG_SHEET drawn into a map (the scroller's font)
-
-void DemoTextSetup();     // textFont and charMap
-void DemoBigFontSetup();  // bigFont, targeting charMap until the scroller retargets it
-
 // Glyph codes of the text-mode scenes.
 constexpr uint8_t GLYPH_BACKGROUND = 185;  // the pale empty cell of scenes 1 and 2
 constexpr uint8_t GLYPH_DROPS = 128;       // 128..143: rain drops, scene 2's plasma
 constexpr uint8_t GLYPH_TRACE = 223;       // scene 4's bright trace cell
 constexpr uint8_t GLYPH_TRACE_FLOOR = 192; // the dim cell every trace cell fades back to
-
-// Helpers the text-mode scenes share.
-// Every cell v of a plasma's map becomes base + (v & mask): the plasma drawn with one glyph range.
-void SceneGlyphs(BYTEMAP *map, uint8_t base, uint8_t mask);
-// The layer's top-left cells keyed over the whole character map (cells of 0 are not copied).
-void SceneCover(const BYTEMAP *layer);
-// Sets waves 1 to 4 of a plasma: steps[i] is the phase increment per frame, strides[i] the
-// table increment per cell.
-void SceneWaves(BPLASMA *plasma, const int32_t (&steps)[4], const int32_t (&strides)[4]);
-// A new map one column wider than an ASCII-art text's lines (the newline column) and one row
-// per line, holding the text's bytes row by row; null on failure.
-BYTEMAP *SceneTextMap(const char *text);
 
 // ---- Scenes 1 and 2 ----
 // What a logo scene keeps from its first run on, and its logo-on flag.
@@ -86,12 +68,12 @@ struct SceneScrollerState {
     int32_t logoHomeY;       // 2
     int32_t logoPhase;       // SINTAB index of the swing: 768 at start
     int32_t logoPhaseStep;   // 2: one full swing every 512 frames
-    uint8_t setupDone;       // 1 once SceneScrollerSetup has run
+    uint8_t setupDone;       // 1 once SceneScrollerSetup has made the objects: later calls return at once
 };
 extern SceneScrollerState scrollerScene;
 
 void SceneScroller();                // scene 3: 40 T frames, T read before every frame
-void SceneScrollerSetup();           // makes the objects above
+void SceneScrollerSetup();           // makes the objects above, on its first call only
 void SceneScrollerFrame();           // draws one frame into `screen`
 void SceneScrollerKey(uint8_t key);  // 'a', 's', 'b', and the common keys
 
@@ -113,8 +95,8 @@ void SceneBarsFrame();  // one frame into `screen`: clear, trace when on, decay,
 struct ScenePagesState {
     IMG *canvas;       // 256 x 256: the text typed so far, glyphs on black
     FONT *pageFont;    // 32 x 32 cells of PAGE_SHEET: its sheet supplies the background tiles
-    RASTER *bars;      // the 96 colours of BAR_COLOURS, scrolling one entry per frame
-    IMG *barCanvas;    // 256 x 256: the bars, cut to the typed pixels
+    RASTER *rainbow;   // the 96 colours of BAR_COLOURS, scrolling one entry per frame
+    IMG *rainbowCanvas;  // 256 x 256: the rainbow, cut to the typed pixels
     IMG *background;   // 256 x 256: a darkened tile magnified 8 times, made at every visit
     // The typist, kept for the whole run: the pen on the canvas, the next byte of PAGES_TEXT
     // and the byte read last (sign-extended).
@@ -133,6 +115,6 @@ void ScenePagesType();   // erases the cursor, types one byte, draws the cursor
 void ScenePagesFrame();  // one frame into `screen`: background, one byte typed, the coloured text
 
 // ---- The cycle ----
-// The scenes in the order DemoCycle plays them, again and again.
+// The scenes in the order DemoCycle (cycle.h) plays them, again and again.
 inline constexpr void (*SCENE_CYCLE[])() = {SceneRain, ScenePlasma, SceneScroller, SceneBars,
                                             ScenePages};

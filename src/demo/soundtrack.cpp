@@ -3,7 +3,6 @@
 #include "demo/soundtrack.h"
 
 #include "demo/data.h"
-#include "demo/demo.h"
 
 SDLSND *sound = nullptr;
 MUSIC *music = nullptr;

@@ -14,6 +14,11 @@ extern MUSIC *music;   // the tune; never freed
 // fewer, so at most 4 references to the loop (about 3.6 s of sound) stand queued.
 constexpr int32_t DEMO_QUEUE_THRESHOLD = 3;
 
+void DemoSoundSetup();  // the sound output (all of SDL, the audio device, playback of an empty queue)
+void DemoMusicSetup();  // the music from the compiled-in patterns
+void DemoMusicStep();   // one step of the music and the feeding of the sound queue
+void DemoSoundFree();   // pauses and closes the audio device, frees the sound output
+
 // Called by DemoSoundFree with the sound output just before the device closes (after the quit's
 // fade), so that a recorder can take the sound still queued. Null (the default) does nothing.
 void DemoSoundSetCloseHook(void (*hook)(SDLSND *sound));

@@ -1,15 +1,17 @@
-// The text mode of scenes 1 to 4: a 32 x 32 character map of glyph codes, rendered onto the
-// frame by a cell font of 8 x 8 texture glyphs, and the helpers that paint layers into it.
+// The text mode: the character map, its two fonts, and the helpers that paint layers into it.
+#include "demo/textmode.h"
+
 #include <algorithm>
 #include <cstring>
 
+#include "core/blocks.h"
 #include "core/text.h"
 #include "demo/data.h"
-#include "demo/demo.h"
-#include "demo/scenes.h"
+#include "demo/stage.h"
 
 FONT *textFont = nullptr;
 BYTEMAP *charMap = nullptr;
+BFONT *bigFont = nullptr;
 
 void DemoTextSetup()
 {
@@ -18,19 +20,24 @@ void DemoTextSetup()
     BYTEMAPResize(charMap, SCREEN_W / 8, SCREEN_H / 8);
 }
 
-// A pass over a whole 256 x 256 plasma every frame, up to three times in scene 3: walked in
-// blocks of 32 cells, a trip count the compiler knows, so that it becomes vector code at -O2
-// (a loop over a count known only at run time stays scalar there, eight times slower).
+void DemoBigFontSetup()
+{
+    bigFont = BFONTNew();
+    if (!bigFont) return;
+    bigFont->width = 32;
+    bigFont->height = 32;
+    bigFont->sheet = BYTEMAPFromPNM(BIG_SHEET, BIG_SHEET_SIZE);
+    bigFont->target = charMap;
+}
+
+// A pass over a whole 256 x 256 plasma every frame, up to three times in scene 3, in the fixed
+// blocks that become vector code.
 void SceneGlyphs(BYTEMAP *map, uint8_t base, uint8_t mask)
 {
     if (!map || !map->data || map->width < 1 || map->height < 1) return;
-    uint8_t *cell = map->data;
     const size_t count = static_cast<size_t>(map->width) * static_cast<size_t>(map->height);
-    constexpr size_t BLOCK = 32;
-    size_t k = 0;
-    for (; count - k >= BLOCK; k += BLOCK)
-        for (size_t i = 0; i < BLOCK; ++i) cell[k + i] = static_cast<uint8_t>(base + (cell[k + i] & mask));
-    for (; k < count; ++k) cell[k] = static_cast<uint8_t>(base + (cell[k] & mask));
+    const auto glyph = [base, mask](uint8_t v) { return static_cast<uint8_t>(base + (v & mask)); };
+    blocks::update<32>(map->data, count, glyph);
 }
 
 void SceneCover(const BYTEMAP *layer)

@@ -15,6 +15,7 @@
 #include "gfx/grid.h"
 #include "gfx/img.h"
 #include "gfx/rect.h"
+#include "gfx/wide.h"
 
 namespace glyphs {
 
@@ -224,16 +225,15 @@ template <int W, class Pixel>
 // ---- The 8 x 8 cells of a text screen ----
 //
 // The text-mode frame draws 1,024 of them, so a block of them has a loop of its own. Its rows
-// are written in the compiler's vector extension, which gives vector code at every
+// are written in the compiler's vector extension (wide.h), which gives vector code at every
 // optimisation level (g++ 12 at -O3 unrolls the plain 8-pixel loop of keyedRow first and
 // leaves all rows but the first scalar). A row of 32-bit pixels is two 16-byte vectors, or
 // one 32-byte vector where the processor has AVX2 (the same loop compiled a second time and
-// chosen at run time, as the long walks of rect.h are: without it the 1,024-glyph map takes
-// 1.4 times as long, and the text-mode frames of scenes 1, 2 and 4 1.35 to 1.4 times); a row
-// of 8-bit cells is one 8-byte vector.
-typedef uint32_t Pixels4 __attribute__((vector_size(16)));
-typedef uint32_t Pixels8 __attribute__((vector_size(32)));
-typedef uint8_t Cells8 __attribute__((vector_size(8)));
+// chosen at run time, as the long walks of rect.h are); a row of 8-bit cells is one 8-byte
+// vector.
+using wide::Cells8;
+using wide::Pixels4;
+using wide::Pixels8;
 
 // The keyed row d = s | (d & (s == 0)) of 8 pixels in vectors V (s == 0 is all ones in the
 // lanes where s is 0). The sheet and the target must not overlap.
@@ -276,25 +276,20 @@ inline void drawInnerBlock(const uint8_t *sheet, int64_t sw, uint8_t *target, in
     drawBlock8x8<Cells8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-__attribute__((target("avx2"))) inline void drawBlock8x8Wide(const uint32_t *sheet, int64_t sw,
-                                                             uint32_t *target, int64_t tw,
-                                                             const int64_t *offset,
-                                                             const uint8_t *cells, int64_t stride,
-                                                             int64_t columns, int64_t rows)
+KOVA_WIDE_CODE inline void drawBlock8x8Wide(const uint32_t *sheet, int64_t sw, uint32_t *target,
+                                            int64_t tw, const int64_t *offset,
+                                            const uint8_t *cells, int64_t stride, int64_t columns,
+                                            int64_t rows)
 {
     drawBlock8x8<Pixels8>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
-#endif
 
 inline void drawInnerBlock(const uint32_t *sheet, int64_t sw, uint32_t *target, int64_t tw,
                            const int64_t *offset, const uint8_t *cells, int64_t stride,
                            int64_t columns, int64_t rows)
 {
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-    if (rect::wideVectors())
+    if (wide::present())
         return drawBlock8x8Wide(sheet, sw, target, tw, offset, cells, stride, columns, rows);
-#endif
     drawBlock8x8<Pixels4>(sheet, sw, target, tw, offset, cells, stride, columns, rows);
 }
 

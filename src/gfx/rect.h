@@ -13,8 +13,10 @@
 #include <cwchar>
 #include <type_traits>
 
+#include "core/blocks.h"
 #include "core/report.h"
 #include "core/sintab.h"
+#include "gfx/wide.h"
 
 namespace rect {
 
@@ -100,73 +102,45 @@ inline bool clip(int32_t sw, int32_t sh, int32_t dw, int32_t dh, int64_t sx, int
 
 // ---- Walks ----
 
-// d[i] = op(d[i], s[i]) for n cells of two distinct arrays. The fixed 32-byte blocks let the
-// compiler emit vector code at -O2; the tail runs cell by cell.
+// d[i] = op(d[i], s[i]) for n cells of two distinct arrays, in 32-byte blocks.
 template <typename P, typename Op>
 inline void combineBlocks(P *__restrict d, const P *__restrict s, size_t n, Op op)
 {
-    constexpr size_t LANES = 32 / sizeof(P);
-    size_t i = 0;
-    for (; n - i >= LANES; i += LANES)
-        for (size_t k = 0; k < LANES; ++k) d[i + k] = op(d[i + k], s[i + k]);
-    for (; i < n; ++i) d[i] = op(d[i], s[i]);
+    blocks::combine<32 / sizeof(P)>(d, s, n, op);
 }
 
 // c[i] = op(c[i]) for n cells, in the same blocks.
 template <typename P, typename Op>
 inline void updateBlocks(P *__restrict c, size_t n, Op op)
 {
-    constexpr size_t LANES = 32 / sizeof(P);
-    size_t i = 0;
-    for (; n - i >= LANES; i += LANES)
-        for (size_t k = 0; k < LANES; ++k) c[i + k] = op(c[i + k]);
-    for (; i < n; ++i) c[i] = op(c[i]);
+    blocks::update<32 / sizeof(P)>(c, n, op);
 }
 
-// The same blocks in 256-bit registers where the processor has them: the one source compiled
-// a second time for AVX2 and chosen at run time, for walks long enough to repay the test.
-// It earns its place (2 vCPU AMD EPYC, -O2, the benchmarks with and without it): without it
-// the keyed screen copy takes 1.4 times as long, a 64 KiB map remap 2.3 times, a map add 1.5
-// times. Not on Windows, where the compiler does not keep the stack aligned for spilled
-// 256-bit registers.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(_WIN32)
-inline bool wideVectors()
-{
-    static const bool present = __builtin_cpu_supports("avx2");
-    return present;
-}
-
+// The same blocks in 256-bit registers where the processor has them (wide.h), for walks long
+// enough to repay the test.
 template <typename P, typename Op>
-__attribute__((target("avx2"))) void combineWide(P *__restrict d, const P *__restrict s,
-                                                 size_t n, Op op)
+KOVA_WIDE_CODE void combineWide(P *__restrict d, const P *__restrict s, size_t n, Op op)
 {
     combineBlocks(d, s, n, op);
 }
 
 template <typename P, typename Op>
-__attribute__((target("avx2"))) void updateWide(P *__restrict c, size_t n, Op op)
+KOVA_WIDE_CODE void updateWide(P *__restrict c, size_t n, Op op)
 {
     updateBlocks(c, n, op);
 }
-#else
-inline bool wideVectors() { return false; }
-template <typename P, typename Op>
-void combineWide(P *d, const P *s, size_t n, Op op) { combineBlocks(d, s, n, op); }
-template <typename P, typename Op>
-void updateWide(P *c, size_t n, Op op) { updateBlocks(c, n, op); }
-#endif
 
 template <typename P, typename Op>
 inline void combine(P *__restrict d, const P *__restrict s, size_t n, Op op)
 {
-    if (n >= 1024 && wideVectors()) return combineWide(d, s, n, op);
+    if (n >= 1024 && wide::present()) return combineWide(d, s, n, op);
     combineBlocks(d, s, n, op);
 }
 
 template <typename P, typename Op>
 inline void update(P *__restrict c, size_t n, Op op)
 {
-    if (n >= 1024 && wideVectors()) return updateWide(c, n, op);
+    if (n >= 1024 && wide::present()) return updateWide(c, n, op);
     updateBlocks(c, n, op);
 }
 

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "demo/demo.h"
+#include "demo/overlay.h"
 #include "platform/fps.h"
 
 namespace support {

@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "demo/cycle.h"
 #include "demo/demo.h"
 #include "demo/soundtrack.h"
 #include "platform/fps.h"
