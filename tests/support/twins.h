@@ -35,6 +35,7 @@ struct Surface<IMG> {
     static ErrorReporter &error() { return IMGError; }
     static Cell *cells(const IMG *image) { return image->pixels; }
     static Cell random(std::mt19937 &rng) { return rng() & 0x00FFFFFFu; }
+    static Cell grey(uint32_t v) { return v << 16 | v << 8 | v; }  // a grey sample as read from a file
     // A keyed spaced copy places a source pixel only where its whole stepX x stepY spot fits.
     static constexpr bool wholeSpots = true;
     // The half blend: each channel halved where the source is not black.
@@ -79,6 +80,7 @@ struct Surface<BYTEMAP> {
     static ErrorReporter &error() { return BYTEMAPError; }
     static Cell *cells(const BYTEMAP *map) { return map->data; }
     static Cell random(std::mt19937 &rng) { return uint8_t(rng()); }
+    static Cell grey(uint32_t v) { return uint8_t(v); }
     // A keyed spaced copy drops only the cells that land outside.
     static constexpr bool wholeSpots = false;
     // The half blend: every covered cell averaged, 0 included.
