@@ -10,6 +10,7 @@
 #include "demo/overlay.h"
 #include "platform/fps.h"
 #include "report_capture.h"
+#include "support/demo_run.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST_F(Overlay, TagAndReadOutDrawOnTheFrameWhateverTheFontWasRetargetedTo)
     for (int32_t i = 0; i < page->width * page->height; ++i) ASSERT_EQ(page->pixels[i], 0u);
 
     tagFont->target = page;
-    showRate = 1;
+    support::showReadOut(true);
     FPSValue = 25;
     DemoDrawRate();
     expectGlyphs("19", 0);
@@ -126,8 +127,8 @@ TEST_F(Overlay, ReadOutShowsTheLowByteInHexOnlyWhileSwitchedOn)
     DemoDrawRate();
     EXPECT_EQ(changedOutside(0, 0), 0) << "read-out drawn while off";
 
-    DemoKey('f');
-    EXPECT_EQ(showRate & 1, 1);
+    DemoKey(SDLK_f);
+    EXPECT_TRUE(support::readOutShown());
     DemoDrawRate();
     expectGlyphs("19", 0);
     EXPECT_EQ(changedOutside(0, 16), 0);
@@ -144,8 +145,8 @@ TEST_F(Overlay, ReadOutShowsTheLowByteInHexOnlyWhileSwitchedOn)
         EXPECT_EQ(changedOutside(0, 16), 0) << c.value;
     }
 
-    DemoKey('f');  // pressed twice: gone again
-    EXPECT_EQ(showRate & 1, 0);
+    DemoKey(SDLK_f);  // pressed twice: gone again
+    EXPECT_FALSE(support::readOutShown());
     fill(kBackground);
     DemoDrawRate();
     EXPECT_EQ(changedOutside(0, 0), 0);
@@ -156,7 +157,7 @@ TEST_F(Overlay, WithoutTheFontNothingIsDrawnAndFreeingTwiceIsHarmless)
     DemoTagFree();
     EXPECT_EQ(tagFont, nullptr);
     DemoDrawTag();
-    showRate = 1;
+    support::showReadOut(true);
     DemoDrawRate();
     EXPECT_EQ(changedOutside(0, 0), 0);
     DemoTagFree();

@@ -129,17 +129,17 @@ TEST_F(Scenes, ScrollerKeysAndTheLogosFirstPlace)
     EXPECT_EQ(scrollerScene.logoMap->x, -240) << "the first frame's logo lies wholly left of the window";
     EXPECT_EQ(scrollerScene.logoMap->y, 2);
     EXPECT_EQ(scrollerScene.scroller->speed, 3);
-    for (int i = 0; i < 40; ++i) SceneScrollerKey('a');
+    for (int i = 0; i < 40; ++i) SceneScrollerKey(SDLK_a);
     EXPECT_EQ(scrollerScene.scroller->speed, 32);
-    for (int i = 0; i < 70; ++i) SceneScrollerKey('s');
+    for (int i = 0; i < 70; ++i) SceneScrollerKey(SDLK_s);
     EXPECT_EQ(scrollerScene.scroller->speed, -32);
     const uint8_t letters[] = {160, 176, 128, 144}, logos[] = {128, 144, 160, 176};
     for (int i = 0; i < 4; ++i) {
-        SceneScrollerKey('b');
+        SceneScrollerKey(SDLK_b);
         EXPECT_EQ(letterBase, letters[i]);
         EXPECT_EQ(logoBase, logos[i]);
     }
-    SceneScrollerKey('6');
+    SceneScrollerKey(SDLK_6);
     EXPECT_EQ(FPSTarget, 50) << "the common keys act as everywhere";
     // The objects of the first run are kept: the next run goes on with the same scroller.
     BSCROLL *const scroller = scrollerScene.scroller;

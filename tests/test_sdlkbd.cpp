@@ -62,12 +62,12 @@ TEST_F(SDLKBDTest, TheLastKeyEventOfTheBatchCounts)
     for (int i = 0; i < 8; ++i) EXPECT_EQ(keyboard->keys[i], 0) << "zeroed buffer";
     push(SDL_KEYDOWN, SDLK_ESCAPE);
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 27);
+    EXPECT_EQ(keyboard->keys[0], SDLK_ESCAPE);
 
     push(SDL_KEYDOWN, SDLK_5);
     push(SDL_KEYDOWN, SDLK_SPACE);
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 32) << "two presses: the second";
+    EXPECT_EQ(keyboard->keys[0], SDLK_SPACE) << "two presses: the second";
 
     push(SDL_KEYDOWN, SDLK_f);
     push(SDL_KEYUP, SDLK_f);
@@ -81,14 +81,14 @@ TEST_F(SDLKBDTest, TheLastKeyEventOfTheBatchCounts)
     EXPECT_EQ(keyboard->keys[0], 0) << "a release while another key is held leaves 0";
 
     // Nothing arriving keeps what the caller left; other events are drained and ignored.
-    keyboard->keys[0] = 54;
+    keyboard->keys[0] = SDLK_6;
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 54);
+    EXPECT_EQ(keyboard->keys[0], SDLK_6);
     push(SDL_QUIT);
     push(SDL_MOUSEMOTION);
     push(SDL_ACTIVEEVENT);
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 54) << "close request and mouse: byte unchanged";
+    EXPECT_EQ(keyboard->keys[0], SDLK_6) << "close request and mouse: byte unchanged";
     SDL_Event left;
     EXPECT_EQ(SDL_PollEvent(&left), 0) << "the queue is drained";
     for (int i = 1; i < 8; ++i) EXPECT_EQ(keyboard->keys[i], 0) << "only byte 0 is written";
@@ -98,13 +98,13 @@ TEST_F(SDLKBDTest, OnlyTheLowByteOfTheKeySymbolIsKept)
 {
     push(SDL_KEYDOWN, SDLK_F2);  // 283
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 27) << "F2 reads as Escape";
+    EXPECT_EQ(keyboard->keys[0], SDLK_ESCAPE) << "F2 reads as Escape";
     push(SDL_KEYDOWN, SDLK_F7);  // 288
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 32) << "F7 reads as space";
+    EXPECT_EQ(keyboard->keys[0], SDLK_SPACE) << "F7 reads as space";
     push(SDL_KEYDOWN, SDLK_z);
     SDLKBDGetKey(keyboard);
-    EXPECT_EQ(keyboard->keys[0], 'z');
+    EXPECT_EQ(keyboard->keys[0], SDLK_z);
 }
 
 // The browser's symbols (1024 + scancode outside ASCII) against SDL 1.2's own names.
