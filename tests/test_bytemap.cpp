@@ -65,6 +65,12 @@ TEST(BytemapPNM, DecodesColourFormatsAsTheMeanOfTheChannels)
     Map p3(fromPNM("P3\n2 1\n255\n255 255 254  1 2 4"));
     ASSERT_TRUE(p3.p);
     EXPECT_EQ(cells(p3), "\xFE\x02"s);
+    const std::string path = support::tempPath("kova_bytemap", "mean.ppm");
+    support::writeFile(path, "P3\n1 1\n255\n255 255 254\n");
+    Map file(BYTEMAPLoadPNM(path.c_str()));
+    std::remove(path.c_str());
+    ASSERT_TRUE(file.p);
+    EXPECT_EQ(file->data[0], 254) << "from a file too";
 
     Map p6(fromPNM("P6\n2 1\n255\n\xFF\xFF\xFE\x01\x02\x04"s));
     ASSERT_TRUE(p6.p);
