@@ -81,8 +81,8 @@ TYPED_TEST(Grid, NewResizeClearAndFree)
 
     // A negative size is refused and leaves the record as it was.
     S::cells(record)[0] = 7;
-    for (auto [w, h] : {std::pair{-1, 4}, {4, -2}}) {
-        EXPECT_EQ(reported(S::error(), [&] { S::Resize(record, w, h); }), S::line);
+    for (std::pair<int32_t, int32_t> size : {std::pair{-1, 4}, {4, -2}}) {
+        EXPECT_EQ(reported(S::error(), [&] { S::Resize(record, size.first, size.second); }), S::line);
         EXPECT_EQ(record->width, 3);
         EXPECT_EQ(S::cells(record)[0], 7u);
     }

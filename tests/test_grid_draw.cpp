@@ -98,7 +98,8 @@ TYPED_TEST(GridDraw, BlitsMatchThePerCellReferenceAtEveryAwkwardCorner)
     SURFACE_TWIN;
     // A small source, and one wider than a vector block so that the fast rows and their tails
     // both run.
-    for (auto [sw, dw] : {std::pair{7, 8}, {37, 41}}) {
+    for (std::pair<int32_t, int32_t> widths : {std::pair{7, 8}, {37, 41}}) {
+        const int32_t sw = widths.first, dw = widths.second;
         const Own source = make<R>(sw, 5, 11);
         std::mt19937 random(2024);
         const auto pick = [&](const auto &set) { return set[random() % std::size(set)]; };
@@ -269,8 +270,8 @@ TYPED_TEST(GridDraw, SpacedBlitPlacesCellsByTheRecordsRule)
             << "sx " << sx << " sy " << sy << " dx " << dx << " dy " << dy << " steps " << ex << "," << ey;
     }
     Own target = make<R>(4, 4);
-    for (auto [ex, ey] : {std::pair{0, 1}, {1, 0}})
-        EXPECT_EQ(reported(S::error(), [&] { S::BlitSpaced(source.get(), target.get(), 0, 0, 0, 0, 2, 2, ex, ey); }),
+    for (std::pair<int32_t, int32_t> steps : {std::pair{0, 1}, {1, 0}})
+        EXPECT_EQ(reported(S::error(), [&] { S::BlitSpaced(source.get(), target.get(), 0, 0, 0, 0, 2, 2, steps.first, steps.second); }),
                   S::line);
     EXPECT_EQ(reported(S::error(), [&] {
                   S::BlitSpaced(source.get(), target.get(), 0, 0, INT_MAX, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX);
@@ -347,8 +348,9 @@ TYPED_TEST(GridDraw, RowsAndColumnsWrapAndPlaceEachSourceCellOnce)
     EXPECT_EQ(S::cells(target.get())[1], 3u);
 
     for (auto call : {S::BlitRowWrap, S::OrRowWrap, S::BlitColumnWrap}) {
-        for (auto [a, b] : {std::pair{5, 0}, {-1, 0}, {0, -1}})
-            EXPECT_EQ(reported(S::error(), [&] { call(source.get(), target.get(), a, b, 0); }), S::line) << a << "," << b;
+        for (std::pair<int32_t, int32_t> rows : {std::pair{5, 0}, {-1, 0}, {0, -1}})
+            EXPECT_EQ(reported(S::error(), [&] { call(source.get(), target.get(), rows.first, rows.second, 0); }), S::line)
+                << rows.first << "," << rows.second;
         EXPECT_EQ(reported(S::error(), [&] { call(nullptr, target.get(), 0, 0, 0); }), S::line);
         EXPECT_EQ(reported(S::error(), [&] { call(source.get(), nullptr, 0, 0, 0); }), S::line);
     }
