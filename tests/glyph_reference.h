@@ -1,4 +1,4 @@
-// Test helpers shared by the two font tests: where a code's cell lies, what a drawn glyph must
+// Test helpers shared by the font tests: where a code's cell lies, what a drawn glyph must
 // look like, and two slow, obvious ways of drawing a character map to hold the fast one to.
 // Written over either font and surface type, as the fonts themselves are.
 #pragma once
