@@ -117,12 +117,12 @@ TEST_F(Demo, AKeyActsOncePerPressAndAPressWithinOneFrameIsLost)
 {
     // 'f' pressed in frame 5 and held to the end: toggled once.
     run(ScenePages, {{5, press(SDLK_f)}, {40, press(SDLK_SPACE)}});
-    EXPECT_TRUE(support::readOutShown());
+    EXPECT_TRUE(DemoRateShown());
     run(ScenePages, {{5, press(SDLK_f)}, {40, press(SDLK_SPACE)}});
-    EXPECT_FALSE(support::readOutShown());
+    EXPECT_FALSE(DemoRateShown());
     // Pressed and released between two polls: not seen.
     run(ScenePages, {{5, {SDLK_f, true}}, {6, {SDLK_SPACE, true}}, {40, press(SDLK_SPACE)}});
-    EXPECT_FALSE(support::readOutShown());
+    EXPECT_FALSE(DemoRateShown());
     // The handler sees the key once; the byte is cleared after it.
     int calls = 0;
     static int *counter;
@@ -147,7 +147,7 @@ TEST_F(Demo, OtherKeysAreIgnored)
     DemoKey(SDLK_f);
     DemoKey(SDLK_6);
     DemoKey(SDLK_SPACE);
-    EXPECT_TRUE(support::readOutShown());
+    EXPECT_TRUE(DemoRateShown());
     EXPECT_EQ(FPSTarget, 50);
     EXPECT_EQ(demoFlags, 2);
     EXPECT_EQ(DemoFrameEnd(DemoKey), 1);

@@ -10,7 +10,6 @@
 #include "demo/overlay.h"
 #include "platform/fps.h"
 #include "report_capture.h"
-#include "support/demo_run.h"
 
 namespace {
 
@@ -113,7 +112,7 @@ TEST_F(Overlay, TagAndReadOutDrawOnTheFrameWhateverTheFontWasRetargetedTo)
     for (int32_t i = 0; i < page->width * page->height; ++i) ASSERT_EQ(page->pixels[i], 0u);
 
     tagFont->target = page;
-    support::showReadOut(true);
+    showRate = RATE_SHOWN;
     FPSValue = 25;
     DemoDrawRate();
     expectGlyphs("19", 0);
@@ -128,7 +127,7 @@ TEST_F(Overlay, ReadOutShowsTheLowByteInHexOnlyWhileSwitchedOn)
     EXPECT_EQ(changedOutside(0, 0), 0) << "read-out drawn while off";
 
     DemoKey(SDLK_f);
-    EXPECT_TRUE(support::readOutShown());
+    EXPECT_TRUE(DemoRateShown());
     DemoDrawRate();
     expectGlyphs("19", 0);
     EXPECT_EQ(changedOutside(0, 16), 0);
@@ -146,7 +145,7 @@ TEST_F(Overlay, ReadOutShowsTheLowByteInHexOnlyWhileSwitchedOn)
     }
 
     DemoKey(SDLK_f);  // pressed twice: gone again
-    EXPECT_FALSE(support::readOutShown());
+    EXPECT_FALSE(DemoRateShown());
     fill(kBackground);
     DemoDrawRate();
     EXPECT_EQ(changedOutside(0, 0), 0);
@@ -157,7 +156,7 @@ TEST_F(Overlay, WithoutTheFontNothingIsDrawnAndFreeingTwiceIsHarmless)
     DemoTagFree();
     EXPECT_EQ(tagFont, nullptr);
     DemoDrawTag();
-    support::showReadOut(true);
+    showRate = RATE_SHOWN;
     DemoDrawRate();
     EXPECT_EQ(changedOutside(0, 0), 0);
     DemoTagFree();

@@ -2,7 +2,6 @@
 // pressed as synthetic SDL events during chosen frames (a fixture shared by the program's tests).
 //   class MyTest : public support::DemoRun {};     DemoInit once per test program
 //   run(SceneRain, {{10, press(SDLK_SPACE)}})       frames the scene ran; keys by its frame (1 = first)
-//   readOutShown(), showReadOut(on)                 the frame-rate read-out's switch, read or set
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,11 +23,6 @@ using KeyScript = std::map<int32_t, std::pair<SDLKey, bool>>;
 
 inline uint32_t demoNow = 0;  // the virtual clock, microseconds
 inline KeyScript demoKeys;    // by FPSFrameCount
-
-// The read-out's switch is bit 0 of showRate, which 'f' flips: the one place the tests name
-// that bit (resets clear the whole byte).
-inline bool readOutShown() { return (showRate & 1) != 0; }
-inline void showReadOut(bool on) { showRate = uint8_t(on ? showRate | 1 : showRate & ~1); }
 
 inline void pushKey(Uint8 type, SDLKey symbol)
 {
