@@ -89,22 +89,70 @@ BAYER = [[0, 32, 8, 40, 2, 34, 10, 42], [48, 16, 56, 24, 50, 18, 58, 26],
          [3, 35, 11, 43, 1, 33, 9, 41], [51, 19, 59, 27, 49, 17, 57, 25],
          [15, 47, 7, 39, 13, 45, 5, 37], [63, 31, 55, 23, 61, 29, 53, 21]]
 
-GROUPS = [0x9098A4, 0x228040, 0x925A28, 0x2C48B0]   # grey, dark green, brown, dark blue
+# The four density ramps of the scroller's background, each a colour for every step. The
+# first is the one on show when the scene opens (its plasma starts in codes 0..31): a sunset
+# that runs from violet through rose to amber as the cells fill; then dark green, brown and
+# dark blue.
+def group_colour(group, n):
+    """Colour of group 0..3 at n lit pixels of 64."""
+    t = n / 64
+    if group == 0:
+        colour = (mix(0x6A28C8, 0xE0407A, t / 0.5) if t < 0.5
+                  else mix(0xE0407A, 0xF0A030, (t - 0.5) / 0.5))
+        return scale(colour, 0.7 + 0.3 * t)
+    return scale([0x228040, 0x925A28, 0x2C48B0][group - 1], 0.55 + 0.45 * t)
 
-# Sixteen bright colours round the colour wheel, so a plasma of 128 + (v & 15) flows smoothly.
-BRIGHT = [hsv(k / 16, 0.85 if k % 2 else 0.95, 1.0) for k in range(16)]
 
-# Sixteen steps of a cyclic gradient: deep blue, cyan, green, gold, nearly white (step 9, the
-# background of the logo scenes), rose, magenta, violet and back to blue.
-GRADIENT_KEYS = [(0, 0x1838B0), (2, 0x1890E0), (4, 0x30D0B0), (6, 0xC8E040), (8, 0xF8D890),
-                 (9, 0xECEEF2), (10, 0xF8B8C8), (12, 0xE04890), (14, 0x8028B8), (16, 0x1838B0)]
+def linear(c):
+    c /= 255
+    return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+
+
+def luminance(p):
+    r, g, b = channels(p)
+    return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b)
+
+
+def at_luminance(hue, target, saturation=None):
+    """A colour of the hue (degrees) whose relative luminance is as near `target` as its hue
+    allows: at full value, saturation found by bisection (a hue too light even fully saturated
+    stays fully saturated), or, with `saturation` given, that saturation and the value found."""
+    lo, hi = 0.0, 1.0
+    for _ in range(40):
+        mid = (lo + hi) / 2
+        if saturation is None:
+            lighter = luminance(hsv(hue / 360, mid, 1.0)) > target
+            lo, hi = (mid, hi) if lighter else (lo, mid)
+        else:
+            darker = luminance(hsv(hue / 360, saturation, mid)) < target
+            lo, hi = (mid, hi) if darker else (lo, mid)
+    return hsv(hue / 360, hi, 1.0) if saturation is None else hsv(hue / 360, saturation, lo)
+
+
+# Sixteen bright colours, each at full value, round the red and blue half of the wheel and
+# back, so a plasma of 128 + (v & 15) flows smoothly. Their luminance stays near 0.21, that of
+# pure red: every one stands three to one off the nearly white background (the drops, and a
+# logo of this range in the rain scene), and the deep gradient stands three to one off them
+# (the plasma logo). Greens, yellows and oranges at full value are too light for that.
+BRIGHT = ([at_luminance(h, 0.2) for h in (0, 340, 318, 296, 274, 252, 230, 208)]
+          + [at_luminance(h, 0.2) for h in (219, 241, 263, 285, 307, 329, 351, 8)])
+
+# Sixteen steps of a gradient, as (hue, luminance): a bright amber first (the scroller's frame
+# logo draws its outline in the first step, which must stand off the deep fill), then deep jewel colours through crimson, violet,
+# blue and teal, a green, pale gold, the nearly white background of the logo scenes (step 9),
+# pale rose and back through deep colours to blue. The deep steps are dark enough to read as a
+# logo on the bright blocks and on the background alike.
+GRADIENT_STEPS = [(36, 0.5), (350, 0.03), (320, 0.025), (285, 0.022), (245, 0.022),
+                  (215, 0.025), (185, 0.028), (150, 0.03), (44, 0.42), (None, None),
+                  (345, 0.42), (325, 0.03), (295, 0.025), (260, 0.022), (230, 0.022),
+                  (200, 0.025)]
 
 
 def gradient(k):
-    for (a, ca), (b, cb) in zip(GRADIENT_KEYS, GRADIENT_KEYS[1:]):
-        if a <= k <= b:
-            return mix(ca, cb, (k - a) / (b - a))
-    raise ValueError(k)
+    hue, target = GRADIENT_STEPS[k]
+    if hue is None:
+        return 0xECEEF2
+    return at_luminance(hue, target, 0.85 if target < 0.1 else 0.75 if k == 0 else 0.45)
 
 
 def ramp_count(j):
@@ -149,16 +197,37 @@ def gem(colour, x, y):
 
 
 def dot(k, x, y):
-    """Dot k of 32: shading from a small dim blue through cyan to white; 31 fills the cell."""
+    """Dot k of 32 of the music trace, which lights a cell at 31 and lowers it one step a frame
+    down to the floor at 0: an afterglow that halves the cell's brightness at every step, from
+    a full white cell through a white-cyan disc and a cyan dot to a dim blue point, the floor
+    reached nine steps after the light. One bright line with a short tail shows the wave."""
     if k == 31:
         return WHITE
-    t = k / 30
-    colour = mix(0x1830C0, 0x20D0F0, t / 0.6) if t < 0.6 else mix(0x20D0F0, WHITE, (t - 0.6) / 0.4)
-    colour = scale(colour, 0.45 + 0.55 * t)
-    radius = 1.0 + 3.6 * t
+    age = 31 - k
+    t = max(0.0, 1 - (age - 1) / 8)                 # 1 one step after the light, 0 at the floor
+    colour = mix(0x2050F0, 0x30D8FF, t / 0.5) if t < 0.5 else mix(0x30D8FF, 0xE8FCFF, (t - 0.5) / 0.5)
+    radius = 1.1 + 2.9 * t
     d = math.hypot(x - 3.5, y - 3.5)
     cover = max(0.0, min(1.0, radius + 0.5 - d))
-    return scale(colour, cover) if cover > 0.15 else 0
+    if cover <= 0.15:
+        return 0
+    # The whole cell's mean luminance halves per step: the colour is scaled (in linear light)
+    # to give the dot that share of the white cell's.
+    target = max(0.5 ** age, 0.5 ** 9)
+    lit = dot_luminance(colour, radius)
+    gain = min(1.0, (target / lit) ** (1 / 2.2)) if lit > 0 else 1.0
+    return scale(colour, cover * gain)
+
+
+def dot_luminance(colour, radius):
+    """Mean luminance over the cell of an unscaled dot of this colour and radius."""
+    total = 0.0
+    for y in range(8):
+        for x in range(8):
+            cover = max(0.0, min(1.0, radius + 0.5 - math.hypot(x - 3.5, y - 3.5)))
+            if cover > 0.15:
+                total += luminance(scale(colour, cover))
+    return total / 64
 
 
 def shapes():
@@ -211,11 +280,12 @@ def star(x, y):
 
 def text_sheet():
     sheet = Sheet(256, 80, 8)
-    # 0..127: four density ramps, the colour brightening with the density.
-    for g, base in enumerate(GROUPS):
+    # 0..127: four density ramps, the colour brightening (and in the first, warming) with the
+    # density.
+    for g in range(4):
         for j in range(32):
             n = ramp_count(j)
-            colour = scale(base, 0.55 + 0.45 * n / 64)
+            colour = group_colour(g, n)
             sheet.glyph(32 * g + j, lambda x, y: colour if BAYER[y][x] < n else 0)
     for k in range(16):
         sheet.glyph(128 + k, lambda x, y: bevel(BRIGHT[k], x, y))          # solid colours

@@ -7,40 +7,21 @@
   scroll.txt                      the scroll text, one line of 1891 characters
   pages.txt                       the six typed pages, 3564 bytes, each ended by the byte 1
 
-The small logos' letters are drawn cell by cell; the frame logo's are DejaVu Sans Bold,
-rendered large and sampled down to character cells; the page banners use the tag font's
-capitals (common.CAPS). Needs python3-pil and fonts-dejavu-core.
+The logos' letters are drawn cell by cell; the page banners use the tag font's capitals
+(common.CAPS). Standard-library python3.
 """
-from PIL import Image, ImageDraw, ImageFont
+from common import CAPS, asset
 
-from common import CAPS, DEJAVU, asset
-
-BOLD = DEJAVU + "DejaVuSans-Bold.ttf"
-
-
-def ink(text, rows, cols=None, font=BOLD):
-    """Coverage (0..1) of `text` sampled to `rows` rows; the width follows the letters'
-    proportions (cells are square) unless `cols` forces it. Rows of lists."""
-    face = ImageFont.truetype(font, 400)
-    box = face.getbbox(text)
-    image = Image.new("L", (box[2] + 40, box[3] + 40), 0)
-    ImageDraw.Draw(image).text((20, 20), text, fill=255, font=face)
-    image = image.crop(image.getbbox())
-    if cols is None:
-        cols = max(1, round(image.width * rows / image.height))
-    small = image.resize((cols, rows), Image.BOX)
-    return [[small.getpixel((x, y)) / 255 for x in range(cols)] for y in range(rows)]
-
-
-# The letters of the two small logos, drawn cell by cell: six cells wide, twelve high, strokes
-# two cells thick, so a letter still reads when rain piles on it or plasma runs through it.
+# The letters of the two small logos, drawn cell by cell: six cells wide (the V eight, so its
+# arms can meet in a point), twelve high, strokes two cells thick, so a letter still reads when
+# rain piles on it or plasma runs through it.
 LOGO_LETTERS = {
     "K": ["##..##", "##..##", "##.##.", "##.##.", "####..", "###...",
           "###...", "####..", "##.##.", "##.##.", "##..##", "##..##"],
     "O": [".####.", "######", "##..##", "##..##", "##..##", "##..##",
           "##..##", "##..##", "##..##", "##..##", "######", ".####."],
-    "V": ["##..##", "##..##", "##..##", "##..##", "##..##", "##..##",
-          "##..##", "##..##", ".####.", ".####.", "..##..", "..##.."],
+    "V": ["##....##", "##....##", "##....##", "##....##", "##....##", ".##..##.",
+          ".##..##.", ".##..##.", "..####..", "..####..", "...##...", "...##..."],
     "A": [".####.", "######", "##..##", "##..##", "##..##", "######",
           "######", "##..##", "##..##", "##..##", "##..##", "##..##"],
     "1": ["..##..", ".###..", "####..", "..##..", "..##..", "..##..",
@@ -53,42 +34,68 @@ LOGO_LETTERS = {
 
 
 def small_logo(text, path):
-    """Four letters of LOGO_LETTERS two cells apart, centred in 14 lines of 32: a blank column
-    each side and a blank line above and below."""
-    rows, cols, gap = 14, 32, 2
-    width = 6 * len(text) + gap * (len(text) - 1)
-    left = (cols - width) // 2
+    """Four letters of LOGO_LETTERS, centred in 14 lines of 32: a blank line above and below,
+    at least a blank column each side and the letters two cells apart, or one where a wide
+    letter leaves no room for two."""
+    rows, cols = 14, 32
+    widths = [len(LOGO_LETTERS[ch][0]) for ch in text]
+    spare = cols - 2 - sum(widths)
+    gaps = [min(2, spare // (len(text) - 1) + (1 if i < spare % (len(text) - 1) else 0))
+            for i in range(len(text) - 1)] + [0]
+    left = (cols - sum(widths) - sum(gaps)) // 2
     lines = []
     for y in range(rows):
         line = [" "] * cols
         if 1 <= y <= 12:
-            for i, ch in enumerate(text):
+            x0 = left
+            for ch, width, gap in zip(text, widths, gaps):
                 for x, c in enumerate(LOGO_LETTERS[ch][y - 1]):
                     if c == "#":
-                        line[left + i * (6 + gap) + x] = "A"
+                        line[x0 + x] = "A"
+                x0 += width + gap
         lines.append("".join(line))
     write_lines(path, lines, rows, cols)
 
 
+# The frame logo's letters, drawn cell by cell: ten cells wide, ten high, strokes three cells
+# thick; the O is round-cornered, the zero square-set with a slash.
+FRAME_LETTERS = {
+    "K": ["***....***", "***...***.", "***..***..", "***.***...", "******....",
+          "******....", "***.***...", "***..***..", "***...***.", "***....***"],
+    "O": [".********.", "**********", "***....***", "***....***", "***....***",
+          "***....***", "***....***", "***....***", "**********", ".********."],
+    "V": ["***....***", "***....***", "***....***", ".***..***.", ".***..***.",
+          ".***..***.", "..******..", "..******..", "...****...", "....**...."],
+    "A": ["...****...", "..******..", ".***..***.", "***....***", "***....***",
+          "**********", "**********", "***....***", "***....***", "***....***"],
+    "1": ["....***...", "..*****...", "*******...", "....***...", "....***...",
+          "....***...", "....***...", "....***...", "**********", "**********"],
+    "3": [".********.", "**********", "***....***", ".......***", "...******.",
+          "...******.", ".......***", "***....***", "**********", ".********."],
+    "0": ["**********", "**********", "***....***", "***...****", "***..*****",
+          "*****..***", "****...***", "***....***", "**********", "**********"],
+}
+
+
 def frame_logo(path):
+    """ "KOVA 1301" filled with '*' and outlined with '#', between two rules. The letters stand
+    one blank column apart inside their outlines, so a 32-column window always holds two whole
+    letters; the rules close the band above and below."""
     rows, cols = 16, 127
     words = "KOVA 1301"
-    letters = []
-    for ch in words:
-        letters.append(None if ch == " " else ink(ch, 10))
-    gap = 3                                     # room for two outlines and a free column
-    width = sum(6 if g is None else len(g[0]) for g in letters) + gap * (len(letters) - 1)
+    pitch, space = 13, 6                          # a letter and its gap; the gap between words
+    width = sum(space if ch == " " else pitch for ch in words) - 3
     fill = [[False] * cols for _ in range(rows)]
     x0 = (cols - width) // 2
-    for g in letters:
-        if g is None:
-            x0 += 6 + gap
+    for ch in words:
+        if ch == " ":
+            x0 += space
             continue
-        for y in range(10):
-            for x in range(len(g[0])):
-                if g[y][x] >= 0.5:
+        for y, row in enumerate(FRAME_LETTERS[ch]):
+            for x, c in enumerate(row):
+                if c == "*":
                     fill[3 + y][x0 + x] = True
-        x0 += len(g[0]) + gap
+        x0 += pitch
     lines = []
     for y in range(rows):
         line = []

@@ -1,0 +1,172 @@
+#!/usr/bin/python3
+"""How well the logos of the rain and plasma scenes stand off what lies around them.
+
+Records the first cycle's two logo scenes with kova-record (frames 1 to 752 at the start-up
+speed: the rain logo shows in frames 252 to 501, the plasma logo in 628 to 752), decodes every
+8 x 8 cell of each logo frame back into its glyph code of assets/text_sheet.ppm and measures,
+for every logo cell that touches a non-logo cell, the luminance contrast
+(lighter + 0.05) / (darker + 0.05) between the cell and the mean of its non-logo neighbours
+(left, right, above, below); a cell's luminance is the mean relative luminance of the body of
+its glyph, the middle 4 x 4 pixels. A frame's figure is the median over those cells. Prints, per scene, how many logo
+frames reach 3:1, how many stay below 1.5:1, and the frames below 1.5:1.
+
+Each logo takes one of two colour ranges at random, 128..143 or 176..191; the recording shows
+the one the Linux and web programs draw. The other range is measured on the same frames with
+the logo cells recoloured as that range would colour them (the scene's own colour cycle); the
+rain drops that trickle from a logo in range 128 are not modelled there.
+
+  tools/logo-contrast.py               records with kova-record (tools/build-recorder.sh)
+  tools/logo-contrast.py --dir DIR     measures a recording made before (frames 1..752 kept)
+  tools/logo-contrast.py --sheet FILE  decodes and measures with another text sheet (P6)
+
+Needs python3-pil.
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+
+from PIL import Image
+
+ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+LOGO_ROW = 8
+BACKGROUND = 185
+# (name, logo text, first and last logo frame of the first cycle, skips the background code)
+SCENES = [("rain", "logo_rain.txt", 252, 501, True),
+          ("plasma", "logo_plasma.txt", 628, 752, False)]
+
+
+def linear(c):
+    c /= 255
+    return c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4
+
+
+LUT = [linear(c) for c in range(256)]
+
+
+def luminance(cell_bytes):
+    """Mean relative luminance of the middle 4 x 4 pixels of an RGB 8 x 8 cell: the body of a
+    block, which the eye takes for the cell's colour (its rim and bevel are edges)."""
+    total = 0.0
+    cell_bytes = b"".join(cell_bytes[(y * 8 + 2) * 3:(y * 8 + 6) * 3] for y in range(2, 6))
+    for i in range(0, len(cell_bytes), 3):
+        total += (0.2126 * LUT[cell_bytes[i]] + 0.7152 * LUT[cell_bytes[i + 1]]
+                  + 0.0722 * LUT[cell_bytes[i + 2]])
+    return total / (len(cell_bytes) // 3)
+
+
+def glyphs(sheet_path):
+    """Glyph code by its pixels, and the luminance of each code 0..255."""
+    sheet = Image.open(sheet_path).convert("RGB")
+    by_pixels, lum = {}, []
+    for code in range(256):
+        x, y = code % 32 * 8, code // 32 * 8
+        data = sheet.crop((x, y, x + 8, y + 8)).tobytes()
+        by_pixels.setdefault(data, code)
+        lum.append(luminance(data))
+    return by_pixels, lum
+
+
+def logo_mask(path):
+    with open(path, encoding="ascii") as f:
+        lines = f.read().split("\n")
+    return {(LOGO_ROW + y, x) for y, line in enumerate(lines) for x, ch in enumerate(line)
+            if ch == "A" and x < 32}
+
+
+def colour_cycle(base, skip, frames):
+    """The logo colour of each logo frame, from the scene's first run on."""
+    colour, out = base, []
+    for _ in range(frames):
+        nxt = (colour + 1) & 255
+        if skip and nxt == BACKGROUND:
+            nxt = BACKGROUND + 1
+        colour = base + (nxt & 15)
+        out.append(colour)
+    return out
+
+
+def frame_contrast(lum, mask):
+    """Median over the logo's edge cells of its contrast with its non-logo neighbours."""
+    ratios = []
+    for (y, x) in mask:
+        around = [lum[ny][nx] for ny, nx in ((y - 1, x), (y + 1, x), (y, x - 1), (y, x + 1))
+                  if 0 <= ny < 32 and 0 <= nx < 32 and (ny, nx) not in mask]
+        if not around:
+            continue
+        a, b = lum[y][x], sum(around) / len(around)
+        ratios.append((max(a, b) + 0.05) / (min(a, b) + 0.05))
+    return statistics.median(ratios)
+
+
+def measure(directory, sheet_path):
+    by_pixels, code_lum = glyphs(sheet_path)
+    results = []
+    for name, text, first, last, skip in SCENES:
+        mask = logo_mask(os.path.join(ROOT, "assets", text))
+        drawn = None
+        figures = {}   # base -> [(frame, contrast)]
+        for frame in range(first, last + 1):
+            image = Image.open(os.path.join(directory, "frame-%05d.ppm" % frame)).convert("RGB")
+            codes = [[None] * 32 for _ in range(32)]
+            lum = [[0.0] * 32 for _ in range(32)]
+            for y in range(32):
+                for x in range(32):
+                    data = image.crop((x * 8, y * 8, x * 8 + 8, y * 8 + 8)).tobytes()
+                    codes[y][x] = by_pixels.get(data)
+                    lum[y][x] = luminance(data) if codes[y][x] is None else code_lum[codes[y][x]]
+            if drawn is None:
+                logo = [codes[y][x] for (y, x) in mask if codes[y][x] is not None]
+                drawn = 176 if logo and min(logo) >= 176 else 128
+                cycles = {b: colour_cycle(b, skip, last - first + 1) for b in (128, 176)}
+            for base in (128, 176):
+                shown = lum
+                if base != drawn:
+                    colour = cycles[base][frame - first]
+                    shown = [row[:] for row in lum]
+                    for (y, x) in mask:
+                        shown[y][x] = code_lum[colour]
+                figures.setdefault(base, []).append((frame, frame_contrast(shown, mask)))
+        results.append((name, drawn, figures))
+    return results
+
+
+def report(results):
+    for name, drawn, figures in results:
+        for base in (drawn, 176 + 128 - drawn):
+            values = figures[base]
+            n = len(values)
+            good = sum(1 for _, c in values if c >= 3)
+            poor = [f for f, c in values if c < 1.5]
+            median = statistics.median(c for _, c in values)
+            which = "drawn on Linux and the web" if base == drawn else "the other range"
+            print("%-6s logo, base %d (%s): %d frames, median %.2f:1, 3:1 or more in %d (%.0f%%), "
+                  "below 1.5:1 in %d (%.0f%%)" % (name, base, which, n, median, good,
+                                                   100 * good / n, len(poor), 100 * len(poor) / n))
+            if poor:
+                print("       below 1.5:1: " + " ".join(str(f) for f in poor[:40])
+                      + (" ..." if len(poor) > 40 else ""))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("--dir", help="a kova-record recording holding frames 1..752")
+    parser.add_argument("--sheet", default=os.path.join(ROOT, "assets", "text_sheet.ppm"))
+    args = parser.parse_args()
+    if args.dir:
+        report(measure(args.dir, args.sheet))
+        return 0
+    recorder = subprocess.run([os.path.join(ROOT, "tools", "build-recorder.sh")], check=True,
+                              stdout=subprocess.PIPE, text=True).stdout.strip()
+    with tempfile.TemporaryDirectory() as work:
+        only = ",".join("%d-%d" % (first, last) for _, _, first, last, _ in SCENES)
+        subprocess.run([recorder, "--frames", "760", "--only", only, "--out", work + "/rec"],
+                       check=True, stdout=subprocess.DEVNULL)
+        report(measure(work + "/rec", args.sheet))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
