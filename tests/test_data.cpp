@@ -43,17 +43,20 @@ int lit(const std::vector<uint32_t> &pixels)
 
 int channel(uint32_t p, int shift) { return static_cast<int>(p >> shift & 255); }
 
-// Luminance contrast of two colours, 1 (equal) to 21 (black on white), as sRGB weighs them.
+// Relative luminance of a colour, 0 (black) to 1 (white), as sRGB weighs its channels.
+double luminance(uint32_t p)
+{
+    double sum = 0;
+    for (auto [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
+        double c = channel(p, shift) / 255.0;
+        sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+}
+
+// Luminance contrast of two colours, 1 (equal) to 21 (black on white).
 double contrast(uint32_t a, uint32_t b)
 {
-    auto luminance = [](uint32_t p) {
-        double sum = 0;
-        for (auto [shift, weight] : {std::pair{16, 0.2126}, {8, 0.7152}, {0, 0.0722}}) {
-            double c = channel(p, shift) / 255.0;
-            sum += weight * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-        }
-        return sum;
-    };
     double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
     return std::max(x, y) / std::min(x, y);
 }
@@ -215,11 +218,13 @@ TEST(Data, TextSheetIsThePaletteTheScenesPaintWith)
             previous = n;
         }
     }
-    // Each group has one hue: grey has even channels, green leads with green, brown with
-    // red, blue with blue.
+    // The first group, on show when the scroller opens, warms from violet to coral as it
+    // fills; the others have one hue each: green leads with green, brown with red, blue with
+    // blue.
     auto full = [&](int code) { return glyph(sheet.p, code, 8)[9]; };
-    uint32_t grey = full(15), green = full(47), brown = full(79), blue = full(111);
-    EXPECT_LT(std::abs(channel(grey, 16) - channel(grey, 0)), 32);
+    uint32_t sparse = glyph(sheet.p, 2, 8)[0], warm = full(15), green = full(47), brown = full(79), blue = full(111);
+    EXPECT_GT(channel(sparse, 0), channel(sparse, 16));
+    EXPECT_GT(channel(warm, 16), 2 * channel(warm, 0));
     EXPECT_GT(channel(green, 8), channel(green, 16));
     EXPECT_GT(channel(brown, 16), channel(brown, 0));
     EXPECT_GT(channel(blue, 0), channel(blue, 16));
@@ -260,12 +265,20 @@ TEST(Data, TextSheetIsThePaletteTheScenesPaintWith)
         EXPECT_GE(lit(g), previous) << "code " << 192 + k;
         previous = lit(g);
     }
-    uint32_t dim = glyph(sheet.p, 192, 8)[27], middle = glyph(sheet.p, 210, 8)[27];
+    uint32_t dim = glyph(sheet.p, 192, 8)[27], cyan = glyph(sheet.p, 218, 8)[27];
     EXPECT_GT(channel(dim, 0), channel(dim, 16)) << "the floor is blue";
-    EXPECT_GT(channel(middle, 8), channel(middle, 16)) << "the middle is cyan";
-    EXPECT_GT(channel(middle, 0), channel(middle, 16));
+    EXPECT_GT(channel(cyan, 8), channel(cyan, 16)) << "the tail is cyan";
     EXPECT_GT(lit(glyph(sheet.p, 192, 8)), 0) << "the floor glyph shows";
     for (uint32_t p : glyph(sheet.p, 223, 8)) EXPECT_EQ(p, 0xFFFFFFu);
+    // The trace's afterglow is steep: each step down from the light on screen (222) is about
+    // half as bright as the one before, so one line with a short tail shows the wave.
+    auto glow = [&](int code) {
+        double sum = 0;
+        for (uint32_t p : glyph(sheet.p, code, 8)) sum += luminance(p);
+        return sum;
+    };
+    for (int code = 222; code > 216; --code)
+        EXPECT_NEAR(glow(code - 1) / glow(code), 0.5, 0.1) << "code " << code - 1;
 
     // 224..255: white shapes, no two alike.
     std::set<std::vector<uint32_t>> shapes;
@@ -304,14 +317,18 @@ TEST(Data, TagAndLogoCellsStandApartFromThePaleBackground)
                     }
             }
     }
-    // Every colour the rain logo cycles through (both ranges, 185 itself skipped) has pixels
-    // that stand out from the background, however pale its fill.
+    // A logo cell reads by the colour of its body. The rain logo's colours (both ranges, 185
+    // skipped) stand 3:1 off the background, but for the amber first step of the gradient and
+    // the two pale steps beside 185; the deep steps of the gradient stand 3:1 off every bright
+    // block, so the plasma logo reads on the plasma.
+    auto body = [&](int code) { return glyph(texts.p, code, 8)[27]; };
     for (int code = 128; code < 192; code = code == 143 ? 176 : code + 1) {
         if (code == 185) continue;
-        std::vector<uint32_t> g = glyph(texts.p, code, 8);
-        double best = 0;
-        for (uint32_t p : g) best = std::max(best, contrast(p, background));
-        EXPECT_GE(best, 3.0) << "code " << code;
+        EXPECT_GE(contrast(body(code), background), code == 176 || code == 184 || code == 186 ? 1.5 : 3.0)
+            << "code " << code;
+        if (code < 177 || (code > 183 && code < 187)) continue;
+        for (int bright = 128; bright < 144; ++bright)
+            EXPECT_GE(contrast(body(code), body(bright)), 3.0) << "code " << code << " on " << bright;
     }
 }
 

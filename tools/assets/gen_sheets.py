@@ -91,15 +91,16 @@ BAYER = [[0, 32, 8, 40, 2, 34, 10, 42], [48, 16, 56, 24, 50, 18, 58, 26],
 
 # The four density ramps of the scroller's background, each a colour for every step. The
 # first is the one on show when the scene opens (its plasma starts in codes 0..31): a sunset
-# that runs from violet through rose to amber as the cells fill; then dark green, brown and
+# that runs from violet through rose to coral as the cells fill, never as light as the frame
+# logo's amber outline; then dark green, brown and
 # dark blue.
 def group_colour(group, n):
     """Colour of group 0..3 at n lit pixels of 64."""
     t = n / 64
     if group == 0:
-        colour = (mix(0x6A28C8, 0xE0407A, t / 0.5) if t < 0.5
-                  else mix(0xE0407A, 0xF0A030, (t - 0.5) / 0.5))
-        return scale(colour, 0.7 + 0.3 * t)
+        colour = (mix(0x6A28C8, 0xD03C78, t / 0.5) if t < 0.5
+                  else mix(0xD03C78, 0xE06838, (t - 0.5) / 0.5))
+        return scale(colour, 0.65 + 0.2 * t)
     return scale([0x228040, 0x925A28, 0x2C48B0][group - 1], 0.55 + 0.45 * t)
 
 
@@ -115,8 +116,8 @@ def luminance(p):
 
 def at_luminance(hue, target, saturation=None):
     """A colour of the hue (degrees) whose relative luminance is as near `target` as its hue
-    allows: at full value, saturation found by bisection (a hue too light even fully saturated
-    stays fully saturated), or, with `saturation` given, that saturation and the value found."""
+    allows: at full value, saturation found by bisection, or, with `saturation` given, that
+    saturation and the value found."""
     lo, hi = 0.0, 1.0
     for _ in range(40):
         mid = (lo + hi) / 2
@@ -126,7 +127,16 @@ def at_luminance(hue, target, saturation=None):
         else:
             darker = luminance(hsv(hue / 360, saturation, mid)) < target
             lo, hi = (mid, hi) if darker else (lo, mid)
-    return hsv(hue / 360, hi, 1.0) if saturation is None else hsv(hue / 360, saturation, lo)
+    if saturation is None:
+        colour = hsv(hue / 360, hi, 1.0)
+        # Fully saturated and still too light (the magentas): lower the value a little, to
+        # no less than 0.9, so the colour stays bright.
+        value = 1.0
+        while luminance(colour) > target and value > 0.9:
+            value -= 0.01
+            colour = hsv(hue / 360, 1.0, value)
+        return colour
+    return hsv(hue / 360, saturation, lo)
 
 
 # Sixteen bright colours, each at full value, round the red and blue half of the wheel and
@@ -198,9 +208,10 @@ def gem(colour, x, y):
 
 def dot(k, x, y):
     """Dot k of 32 of the music trace, which lights a cell at 31 and lowers it one step a frame
-    down to the floor at 0: an afterglow that halves the cell's brightness at every step, from
-    a full white cell through a white-cyan disc and a cyan dot to a dim blue point, the floor
-    reached nine steps after the light. One bright line with a short tail shows the wave."""
+    down to the floor at 0 (the step is taken before the frame is drawn, so 30 is the light on
+    screen): an afterglow that halves the cell's brightness at every step, from a white disc
+    through a cyan dot to a dim blue point, the floor reached nine steps after the light. One
+    bright line with a short tail shows the wave."""
     if k == 31:
         return WHITE
     age = 31 - k
@@ -211,9 +222,9 @@ def dot(k, x, y):
     cover = max(0.0, min(1.0, radius + 0.5 - d))
     if cover <= 0.15:
         return 0
-    # The whole cell's mean luminance halves per step: the colour is scaled (in linear light)
-    # to give the dot that share of the white cell's.
-    target = max(0.5 ** age, 0.5 ** 9)
+    # The cell's mean luminance halves per step, from 0.8 at 30: the colour is scaled to give
+    # the dot that share.
+    target = 0.8 * 0.5 ** (min(age, 9) - 1)
     lit = dot_luminance(colour, radius)
     gain = min(1.0, (target / lit) ** (1 / 2.2)) if lit > 0 else 1.0
     return scale(colour, cover * gain)
