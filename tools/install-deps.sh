@@ -9,6 +9,7 @@
 #   windows   the Windows programs: mingw-w64 and Debian's source entries (tools/build-windows.sh)
 #   web       the web page: emscripten (tools/build-web.sh)
 #   release   (with build, windows and web) ffmpeg for the capture video (tools/release.sh)
+#   assets    the asset generators (tools/assets/make-all.sh): PIL, DejaVu, the console font
 #   all       every group (also what no argument means)
 #   tools/install-deps.sh build web
 # Uses sudo when not run as root. Safe to run again: apt skips what is installed.
@@ -22,10 +23,11 @@ declare -A group=(
   [windows]="cmake ninja-build python3 g++-mingw-w64-x86-64 dpkg-dev"
   [web]="cmake ninja-build python3 emscripten"
   [release]="ffmpeg"
+  [assets]="python3 python3-pil fonts-dejavu-core console-setup-linux"
 )
 wanted=("$@")
 [ ${#wanted[@]} -gt 0 ] || wanted=(all)
-if [[ " ${wanted[*]} " = *" all "* ]]; then wanted=(build test windows web release); fi
+if [[ " ${wanted[*]} " = *" all "* ]]; then wanted=(build test windows web release assets); fi
 # The tests build the programs; the release is made of the other builds.
 if [[ " ${wanted[*]} " = *" test "* ]]; then wanted+=(build); fi
 if [[ " ${wanted[*]} " = *" release "* ]]; then wanted+=(build windows web); fi
@@ -33,7 +35,7 @@ if [[ " ${wanted[*]} " = *" release "* ]]; then wanted+=(build windows web); fi
 packages=()
 for name in "${wanted[@]}"; do
   [ -n "${group[$name]+set}" ] || {
-    echo "install-deps: no group '$name' (build, test, windows, web, release, all)" >&2; exit 2; }
+    echo "install-deps: no group '$name' (build, test, windows, web, release, assets, all)" >&2; exit 2; }
   # shellcheck disable=SC2206
   packages+=(${group[$name]})
 done

@@ -6,7 +6,7 @@
 #   python3-pil          TrueType rendering (sheets, logos, banners)
 #   fonts-dejavu-core    DejaVu Sans Bold and Sans Condensed Bold
 #   console-setup-linux  the 8 x 8 PC console font Uni2-VGA8
-# Install them with: apt-get install python3-pil fonts-dejavu-core console-setup-linux
+# Install them with: tools/install-deps.sh assets
 set -euo pipefail
 cd "$(dirname "$0")"
 python=/usr/bin/python3   # Debian's python, where python3-pil installs
