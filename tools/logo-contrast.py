@@ -10,10 +10,14 @@ for every logo cell that touches a non-logo cell, the luminance contrast
 its glyph, the middle 4 x 4 pixels. A frame's figure is the median over those cells. Prints, per scene, how many logo
 frames reach 3:1, how many stay below 1.5:1, and the frames below 1.5:1.
 
-Each logo takes one of two colour ranges at random, 128..143 or 176..191; the recording shows
-the one the Linux and web programs draw. The other range is measured on the same frames with
-the logo cells recoloured as that range would colour them (the scene's own colour cycle); the
-rain drops that trickle from a logo in range 128 are not modelled there.
+Each logo takes one of two colour ranges, 128..143 or 176..191, by the parity of a draw from
+the C library's generator; the recording shows the ones the Linux and web programs draw. The
+Windows programs draw from the Microsoft C library's rand() (seeded alike), so they may draw
+others. The script follows their draws: it runs the rain scene's own steps (drops, spawns,
+logo, and the music's five draws at its first frame and every 300 frames) with either
+generator, checks the Linux run against the recording cell for cell, and measures the Windows
+run's rain frames as simulated and its plasma frames as recorded with the logo recoloured
+(the plasma itself draws nothing).
 
   tools/logo-contrast.py               records with kova-record (tools/build-recorder.sh)
   tools/logo-contrast.py --dir DIR     measures a recording made before (frames 1..752 kept)
@@ -101,53 +105,120 @@ def frame_contrast(lum, mask):
     return statistics.median(ratios)
 
 
+def glibc_random(seed):
+    """The Linux C library's random() after srand(seed): r[i] = r[i-31] + r[i-3]."""
+    r = [seed or 1]
+    for i in range(1, 31):
+        r.append(16807 * r[-1] % 2147483647)
+    r += r[:3]
+    while True:
+        r.append((r[-31] + r[-3]) & 0xFFFFFFFF)
+        if len(r) > 344:
+            del r[0]
+            yield r[-1] >> 1
+
+
+def msvcrt_rand(seed):
+    """The Microsoft C library's rand() after srand(seed)."""
+    while True:
+        seed = (seed * 214013 + 2531011) & 0xFFFFFFFF
+        yield seed >> 16 & 0x7FFF
+
+
+SEED = 542388762   # the program's srand at start-up
+
+
+def rain_run(generator, mask):
+    """The rain scene's first run, as the character map each frame shows (frame 1 first), the
+    base each logo draws and the count of draws before the plasma logo."""
+    draws = [0]
+
+    def draw():
+        draws[0] += 1
+        return next(generator)
+
+    base = 176 if draw() & 1 else 128
+    colour, on, countdown, cell, shown = base, False, 0, [BACKGROUND] * 1024, []
+    for i in range(500, -1, -1):
+        for k in range(1024 - 32 - 1, -1, -1):
+            if 128 <= cell[k] <= 143 and cell[k + 32] == BACKGROUND:
+                cell[k + 32], cell[k] = cell[k], BACKGROUND
+        for _ in range(32):
+            n = draw() % 32
+            if cell[n] == BACKGROUND:
+                cell[n] = 128 + (draw() & 15)
+                break
+        shown.append([cell[y * 32:y * 32 + 32] for y in range(32)])
+        on = on or i == 250
+        if on:
+            colour = base + (BACKGROUND + 1 if colour + 1 == BACKGROUND else colour + 1) % 16
+            for (y, x) in mask:
+                cell[y * 32 + x] = colour
+        if countdown > 1:
+            countdown -= 1
+        else:
+            countdown = 300
+            for _ in range(5):
+                draw()
+    return shown, (base, 176 if draw() & 1 else 128), draws[0] - 1
+
+
+def decode(directory, frame, by_pixels, code_lum):
+    """Glyph codes (None where no glyph matches, under the tag) and luminances of a frame."""
+    image = Image.open(os.path.join(directory, "frame-%05d.ppm" % frame)).convert("RGB")
+    codes = [[None] * 32 for _ in range(32)]
+    lum = [[0.0] * 32 for _ in range(32)]
+    for y in range(32):
+        for x in range(32):
+            data = image.crop((x * 8, y * 8, x * 8 + 8, y * 8 + 8)).tobytes()
+            codes[y][x] = by_pixels.get(data)
+            lum[y][x] = luminance(data) if codes[y][x] is None else code_lum[codes[y][x]]
+    return codes, lum
+
+
 def measure(directory, sheet_path):
+    """[(scene, program, base, [(frame, contrast)])], program "linux" or "windows"."""
     by_pixels, code_lum = glyphs(sheet_path)
+    masks = {name: logo_mask(os.path.join(ROOT, "assets", text)) for name, text, *_ in SCENES}
+    linux, linux_bases, linux_draws = rain_run(glibc_random(SEED), masks["rain"])
+    windows, windows_bases, _ = rain_run(msvcrt_rand(SEED), masks["rain"])
     results = []
-    for name, text, first, last, skip in SCENES:
-        mask = logo_mask(os.path.join(ROOT, "assets", text))
-        drawn = None
-        figures = {}   # base -> [(frame, contrast)]
+    for scene, (name, _, first, last, skip) in enumerate(SCENES):
+        mask = masks[name]
+        colours = colour_cycle(windows_bases[scene], skip, last - first + 1)
+        linux_figures, windows_figures = [], []
         for frame in range(first, last + 1):
-            image = Image.open(os.path.join(directory, "frame-%05d.ppm" % frame)).convert("RGB")
-            codes = [[None] * 32 for _ in range(32)]
-            lum = [[0.0] * 32 for _ in range(32)]
-            for y in range(32):
-                for x in range(32):
-                    data = image.crop((x * 8, y * 8, x * 8 + 8, y * 8 + 8)).tobytes()
-                    codes[y][x] = by_pixels.get(data)
-                    lum[y][x] = luminance(data) if codes[y][x] is None else code_lum[codes[y][x]]
-            if drawn is None:
-                logo = [codes[y][x] for (y, x) in mask if codes[y][x] is not None]
-                drawn = 176 if logo and min(logo) >= 176 else 128
-                cycles = {b: colour_cycle(b, skip, last - first + 1) for b in (128, 176)}
-            for base in (128, 176):
-                shown = lum
-                if base != drawn:
-                    colour = cycles[base][frame - first]
-                    shown = [row[:] for row in lum]
-                    for (y, x) in mask:
-                        shown[y][x] = code_lum[colour]
-                figures.setdefault(base, []).append((frame, frame_contrast(shown, mask)))
-        results.append((name, drawn, figures))
+            codes, lum = decode(directory, frame, by_pixels, code_lum)
+            if name == "rain":
+                wrong = sum(codes[y][x] not in (None, linux[frame - 1][y][x])
+                            for y in range(32) for x in range(32))
+                if wrong:
+                    sys.exit("frame %d: %d cells differ from the rain scene's steps run with the "
+                             "Linux generator; the model no longer follows the program" % (frame, wrong))
+                shown = [[code_lum[c] for c in row] for row in windows[frame - 1]]
+            else:
+                shown = [row[:] for row in lum]
+                for (y, x) in mask:
+                    shown[y][x] = code_lum[colours[frame - first]]
+            linux_figures.append((frame, frame_contrast(lum, mask)))
+            windows_figures.append((frame, frame_contrast(shown, mask)))
+        results.append((name, "Linux and web", linux_bases[scene], linux_figures))
+        results.append((name, "Windows", windows_bases[scene], windows_figures))
     return results
 
 
 def report(results):
-    for name, drawn, figures in results:
-        for base in (drawn, 176 + 128 - drawn):
-            values = figures[base]
-            n = len(values)
-            good = sum(1 for _, c in values if c >= 3)
-            poor = [f for f, c in values if c < 1.5]
-            median = statistics.median(c for _, c in values)
-            which = "drawn on Linux and the web" if base == drawn else "the other range"
-            print("%-6s logo, base %d (%s): %d frames, median %.2f:1, 3:1 or more in %d (%.0f%%), "
-                  "below 1.5:1 in %d (%.0f%%)" % (name, base, which, n, median, good,
-                                                   100 * good / n, len(poor), 100 * len(poor) / n))
-            if poor:
-                print("       below 1.5:1: " + " ".join(str(f) for f in poor[:40])
-                      + (" ..." if len(poor) > 40 else ""))
+    for name, program, base, values in results:
+        n = len(values)
+        good = sum(1 for _, c in values if c >= 3)
+        poor = [f for f, c in values if c < 1.5]
+        median = statistics.median(c for _, c in values)
+        print("%-6s logo, %-13s (base %d): %d frames, median %.2f:1, 3:1 or more in %d (%.0f%%), "
+              "below 1.5:1 in %d (%.0f%%)" % (name, program, base, n, median, good, 100 * good / n,
+                                               len(poor), 100 * len(poor) / n))
+        if poor:
+            print("       below 1.5:1: " + " ".join(str(f) for f in poor[:40])
+                  + (" ..." if len(poor) > 40 else ""))
 
 
 def main():
