@@ -86,13 +86,13 @@ class Canvas:
 
 
 TEXT_ROWS = [
-    ("0-31 grey density ramp", None),
+    ("0-31 violet to coral density ramp", None),
     ("32-63 dark green density ramp", None),
     ("64-95 brown density ramp", None),
     ("96-127 dark blue density ramp", None),
     ("128-143 solid | 144-159 patterned", None),
     ("160-175 grad. patterns | 176-191 blocks", None),
-    ("192-223 dots blue to white, 223 full", None),
+    ("192-223 trace, halving steps; 223 full", None),
     ("224-255 white shapes", None),
     ("256-319 never drawn", None),
     ("", None),
