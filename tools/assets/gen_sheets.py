@@ -98,9 +98,9 @@ def group_colour(group, n):
     """Colour of group 0..3 at n lit pixels of 64."""
     t = n / 64
     if group == 0:
-        colour = (mix(0x6A28C8, 0xD03C78, t / 0.5) if t < 0.5
-                  else mix(0xD03C78, 0xE06838, (t - 0.5) / 0.5))
-        return scale(colour, 0.65 + 0.2 * t)
+        colour = (mix(0x7A30E0, 0xE83C8C, t / 0.5) if t < 0.5
+                  else mix(0xE83C8C, 0xF07838, (t - 0.5) / 0.5))
+        return scale(colour, 0.75 + 0.15 * t)
     return scale([0x228040, 0x925A28, 0x2C48B0][group - 1], 0.55 + 0.45 * t)
 
 
