@@ -19,11 +19,16 @@ generator, checks the Linux run against the recording cell for cell, and measure
 run's rain frames as simulated and its plasma frames as recorded with the logo recoloured
 (the plasma itself draws nothing).
 
-  tools/logo-contrast.py               records with kova-record (tools/build-recorder.sh)
-  tools/logo-contrast.py --dir DIR     measures a recording made before (frames 1..752 kept)
-  tools/logo-contrast.py --sheet FILE  decodes and measures with another text sheet (P6)
+  tools/logo-contrast.py                  records with kova-record (tools/build-recorder.sh)
+  tools/logo-contrast.py --recorder PATH  records with this kova-record
+  tools/logo-contrast.py --dir DIR        measures a recording made before (frames 1..752 kept)
+  tools/logo-contrast.py --assets DIR     takes text_sheet.ppm, logo_rain.txt and logo_plasma.txt
+                                          from DIR, not assets/ (for a recording of other art)
+  tools/logo-contrast.py --check          fails (status 1) unless each logo of the Linux and
+                                          web programs reaches 3:1 in at least two thirds of
+                                          its frames and stays below 1.5:1 in at most a tenth
 
-Needs python3-pil.
+Standard-library python3.
 """
 import argparse
 import os
@@ -32,7 +37,6 @@ import subprocess
 import sys
 import tempfile
 
-from PIL import Image
 
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 LOGO_ROW = 8
@@ -61,13 +65,40 @@ def luminance(cell_bytes):
     return total / (len(cell_bytes) // 3)
 
 
+def read_ppm(path):
+    """(width, height, RGB bytes) of a P6 file with a maximum of 255 and at most one comment
+    line, as kova-record and the asset generators write them."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        end = data.index(b"\n", pos)
+        line = data[pos:end]
+        pos = end + 1
+        if not line.startswith(b"#"):
+            fields += line.split()
+    if fields[0] != b"P6" or fields[3] != b"255":
+        sys.exit("%s: not a P6 picture with a maximum of 255" % path)
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos:pos + width * height * 3]
+    if len(pixels) != width * height * 3:
+        sys.exit("%s: the picture is cut short" % path)
+    return width, height, pixels
+
+
+def cell(picture, x, y):
+    """The RGB bytes of the 8 x 8 cell in column x, row y, row by row."""
+    width, _, pixels = picture
+    return b"".join(pixels[((y * 8 + r) * width + x * 8) * 3:((y * 8 + r) * width + x * 8 + 8) * 3]
+                    for r in range(8))
+
+
 def glyphs(sheet_path):
     """Glyph code by its pixels, and the luminance of each code 0..255."""
-    sheet = Image.open(sheet_path).convert("RGB")
+    sheet = read_ppm(sheet_path)
     by_pixels, lum = {}, []
     for code in range(256):
-        x, y = code % 32 * 8, code // 32 * 8
-        data = sheet.crop((x, y, x + 8, y + 8)).tobytes()
+        data = cell(sheet, code % 32, code // 32)
         by_pixels.setdefault(data, code)
         lum.append(luminance(data))
     return by_pixels, lum
@@ -165,21 +196,23 @@ def rain_run(generator, mask):
 
 def decode(directory, frame, by_pixels, code_lum):
     """Glyph codes (None where no glyph matches, under the tag) and luminances of a frame."""
-    image = Image.open(os.path.join(directory, "frame-%05d.ppm" % frame)).convert("RGB")
+    picture = read_ppm(os.path.join(directory, "frame-%05d.ppm" % frame))
+    if picture[:2] != (256, 256):
+        sys.exit("frame %d: not a 256 x 256 picture" % frame)
     codes = [[None] * 32 for _ in range(32)]
     lum = [[0.0] * 32 for _ in range(32)]
     for y in range(32):
         for x in range(32):
-            data = image.crop((x * 8, y * 8, x * 8 + 8, y * 8 + 8)).tobytes()
+            data = cell(picture, x, y)
             codes[y][x] = by_pixels.get(data)
             lum[y][x] = luminance(data) if codes[y][x] is None else code_lum[codes[y][x]]
     return codes, lum
 
 
-def measure(directory, sheet_path):
+def measure(directory, assets):
     """[(scene, program, base, [(frame, contrast)])], program "linux" or "windows"."""
-    by_pixels, code_lum = glyphs(sheet_path)
-    masks = {name: logo_mask(os.path.join(ROOT, "assets", text)) for name, text, *_ in SCENES}
+    by_pixels, code_lum = glyphs(os.path.join(assets, "text_sheet.ppm"))
+    masks = {name: logo_mask(os.path.join(assets, text)) for name, text, *_ in SCENES}
     linux, linux_bases, linux_draws = rain_run(glibc_random(SEED), masks["rain"])
     windows, windows_bases, _ = rain_run(msvcrt_rand(SEED), masks["rain"])
     results = []
@@ -208,6 +241,8 @@ def measure(directory, sheet_path):
 
 
 def report(results):
+    """Prints the figures; true when each logo of the Linux and web programs meets the goal."""
+    met = True
     for name, program, base, values in results:
         n = len(values)
         good = sum(1 for _, c in values if c >= 3)
@@ -219,23 +254,33 @@ def report(results):
         if poor:
             print("       below 1.5:1: " + " ".join(str(f) for f in poor[:40])
                   + (" ..." if len(poor) > 40 else ""))
+        if program != "Windows" and (3 * good < 2 * n or 10 * len(poor) > n):
+            met = False
+    return met
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--dir", help="a kova-record recording holding frames 1..752")
-    parser.add_argument("--sheet", default=os.path.join(ROOT, "assets", "text_sheet.ppm"))
+    parser.add_argument("--recorder", help="the kova-record to record with")
+    parser.add_argument("--assets", default=os.path.join(ROOT, "assets"))
+    parser.add_argument("--check", action="store_true", help="fail when a logo misses the goal")
     args = parser.parse_args()
     if args.dir:
-        report(measure(args.dir, args.sheet))
-        return 0
-    recorder = subprocess.run([os.path.join(ROOT, "tools", "build-recorder.sh")], check=True,
-                              stdout=subprocess.PIPE, text=True).stdout.strip()
-    with tempfile.TemporaryDirectory() as work:
-        only = ",".join("%d-%d" % (first, last) for _, _, first, last, _ in SCENES)
-        subprocess.run([recorder, "--frames", "760", "--only", only, "--out", work + "/rec"],
-                       check=True, stdout=subprocess.DEVNULL)
-        report(measure(work + "/rec", args.sheet))
+        met = report(measure(args.dir, args.assets))
+    else:
+        recorder = args.recorder or subprocess.run(
+            [os.path.join(ROOT, "tools", "build-recorder.sh")], check=True,
+            stdout=subprocess.PIPE, text=True).stdout.strip()
+        with tempfile.TemporaryDirectory() as work:
+            only = ",".join("%d-%d" % (first, last) for _, _, first, last, _ in SCENES)
+            subprocess.run([recorder, "--frames", "760", "--only", only, "--out", work + "/rec"],
+                           check=True, stdout=subprocess.DEVNULL)
+            met = report(measure(work + "/rec", args.assets))
+    if args.check and not met:
+        print("logo-contrast: a logo of the Linux and web programs misses 3:1 in two thirds of "
+              "its frames or 1.5:1 in nine tenths")
+        return 1
     return 0
 
 
