@@ -197,12 +197,15 @@ def bead(colour, x, y):
 
 
 def gem(colour, x, y):
-    """A cut diamond: four facets of different brightness; black outside."""
+    """A cut diamond: four facets of different brightness, the upper ones catching the light
+    (so the deep colours of the gradient still sparkle on a dark ground); black outside."""
     dx, dy = x - 3.5, y - 3.5
     if abs(dx) + abs(dy) > 4.0:
         return 0
     facet = (0.95 if dy < 0 else 0.6) * (1.0 if dx < 0 else 0.8)
     c = scale(colour, facet)
+    if dy < 0:
+        c = mix(c, WHITE, 0.3 if dx < 0 else 0.15)
     return mix(c, WHITE, 0.5) if abs(dx) + abs(dy) < 1.1 else c
 
 
