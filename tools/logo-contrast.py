@@ -71,13 +71,16 @@ def read_ppm(path):
     with open(path, "rb") as f:
         data = f.read()
     fields, pos = [], 0
-    while len(fields) < 4:
-        end = data.index(b"\n", pos)
+    while len(fields) < 4 and pos < min(len(data), 256):
+        end = data.find(b"\n", pos)
+        if end < 0:
+            break
         line = data[pos:end]
         pos = end + 1
         if not line.startswith(b"#"):
             fields += line.split()
-    if fields[0] != b"P6" or fields[3] != b"255":
+    if (len(fields) != 4 or fields[0] != b"P6" or fields[3] != b"255"
+            or not (fields[1].isdigit() and fields[2].isdigit())):
         sys.exit("%s: not a P6 picture with a maximum of 255" % path)
     width, height = int(fields[1]), int(fields[2])
     pixels = data[pos:pos + width * height * 3]
