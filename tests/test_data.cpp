@@ -430,7 +430,13 @@ TEST(Data, ScrollTextIsOneLongLineFramedBySpaces)
     EXPECT_GT(std::strspn(SCROLL_TEXT, " "), 8u);
     std::string text(SCROLL_TEXT);
     EXPECT_GT(text.size() - 1 - text.find_last_not_of(' '), 8u);
-    EXPECT_NE(text.find("KOVA"), std::string::npos);
+    // At three pixels a frame a visit of the scene reads 94 characters: the first visit names
+    // the group, the production and the party, the second tells the keys.
+    std::string first = text.substr(0, 93), second = text.substr(94, 93);
+    for (const char *words : {"KOVA", "1301", "Kestrel Bay"})
+        EXPECT_NE(first.find(words), std::string::npos) << words;
+    EXPECT_NE(second.find("Keys"), std::string::npos);
+    EXPECT_EQ(text[93], ' ') << "the first visit ends between words";
 }
 
 TEST(Data, PagesAreSixPagesOfShortLines)

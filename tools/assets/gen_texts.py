@@ -128,38 +128,51 @@ GREETED = ["Tin Heron", "Copperdusk", "Glasswyrm", "Hexmoor", "Saltmarsh", "Velv
            "Lampwick Nine", "Paperlantern", "Kilnworks", "Blue Sextant", "Bitplane Bakery",
            "Moth and Magnet", "Quietbit", "Northlight"]
 
-# One letter fills the screen, so a visit of the scroller shows about 85 characters: the group,
-# the party and the first greetings come first, the rest is for those who stay.
-SCROLL = (
-    "KOVA at Kestrel Bay 2013 greets " + ", ".join(GREETED[:4]) + "... "
-    "Hello out there, this is our little text-mode production 1301, coded in the dark hours "
-    "between the soldering contest and the breakfast queue. More greetings to "
-    + ", ".join(GREETED[4:-1]) + " and " + GREETED[-1] + ", and to the whole Kestrel Bay crew "
-    "for the tea, the power and the patience. "
+# One letter fills the screen and the scroller moves three pixels a frame, so a visit of the
+# scene (1,000 frames) shows 94 characters: the first visit reads characters 0 to 92 whole, the
+# second 94 to 186. The first says who, what and where; the second tells the keys; the credits
+# and greetings follow for those who stay.
+VISIT = 94
+FIRST_VISIT = "KOVA presents 1301 at Kestrel Bay 2013... every fat pixel you see is a character!"
+SECOND_VISIT = ("Keys: A and S set the speed, B the colours, F the frame rate, space skips, "
+                "escape quits.")
+REST = (
+    "Credits: code by Vell, graphics and the big letters by Quadrille, drums synthesised by "
+    "Oxide Moth, texts by all of us at three in the morning; the small letters of the typed "
+    "pages are the good old PC console font, which is public domain. "
+    "KOVA greets " + ", ".join(GREETED[:-1]) + " and " + GREETED[-1] + ", and the "
+    "Kestrel Bay crew for the tea, the power and the patience. "
+    "Hello out there, this is our little text-mode production, coded in the dark hours between "
+    "the soldering contest and the breakfast queue. "
     "Everything you see is drawn one glyph at a time: falling drops, plasma made of coloured "
     "blocks, these fat letters hopping across a screen of thirty-two by thirty-two cells, a "
-    "waveform painted with dots and pages typed over rainbow bars. Fourteen little drum sounds "
-    "are mixed into a loop that changes every few seconds, so no two minutes sound quite the "
-    "same. Press A and S to change the speed of this scroller, B to change its colours, F to "
-    "see the frame rate, space to jump to the next part and escape when you have had enough. "
-    "Credits: code by Vell, graphics and fonts by Quadrille, drums synthesised by Oxide Moth, "
-    "texts by all of us at three in the morning. Not one sample was borrowed: every drum hit "
-    "is a few lines of arithmetic. "
+    "waveform painted with dots and pages typed in rainbow colours. Fourteen little drum "
+    "sounds are mixed into a loop that changes every twelve seconds, so no two minutes sound "
+    "quite the same. Not one sample was borrowed: every drum hit is synthesised from a few "
+    "lines of arithmetic. "
     "A special hello to the people who still count cycles and draw fonts by hand: the scene is "
-    "alive because of you. We wanted to make something small that feels big on a party screen, "
-    "and we hope the loudspeakers are treating you well. Fun fact for coders: every letter of this "
-    "scroller is built from hundreds of little glyphs, and they all take their colours from a "
-    "plasma of their own, frame after frame. If you liked it, come and find us at the next "
-    "party; if you did not, come anyway and tell us why, we bring the coffee. That is all from "
-    "KOVA for now... the text will wrap in a moment and begin again, so lean back and enjoy "
-    "the plasma.   Signing off: Vell, Quadrille, Oxide Moth."
+    "alive because of you. We wanted to make something small that feels big on a party screen. "
+    "Fun fact for coders: every letter of this scroller is built from hundreds of "
+    "glyphs, and they all take their colours from a plasma of their own. "
+    "If you liked it, come and find us at the next party; if you did not, come anyway and tell "
+    "us why, we bring the coffee. That is all from KOVA for now... the text will wrap in a "
+    "moment and begin again, so lean back and enjoy the plasma.   "
+    "Signing off: Vell, Quadrille, Oxide Moth."
 )
+
+
+def scroll_body(lead):
+    """The text after the lead: each visit's words inside that visit's window, spaces between."""
+    first = FIRST_VISIT.ljust(VISIT - lead)
+    second = SECOND_VISIT.ljust(VISIT)
+    assert len(FIRST_VISIT) <= VISIT - lead - 1 and len(SECOND_VISIT) <= VISIT - 1
+    return first + second + REST
 
 
 def scroll_text(path, total=1891, lead=10):
     """Ten spaces before the text and the rest after it: one letter fills the screen, so the
     text comes in from an empty screen and leaves it empty before it wraps."""
-    body = SCROLL
+    body = scroll_body(lead)
     assert all(32 <= ord(c) <= 122 for c in body)
     assert 10 <= total - lead - len(body) <= 16, total - lead - len(body)
     text = " " * lead + body + " " * (total - lead - len(body))
@@ -212,28 +225,29 @@ PAGES = [
         "   released at the party hall"],
     # 2: credits
     lambda: banner("CREW") + [
-        "", ruler(), "", " code ............... Vell", " graphics, fonts .... Quadrille",
+        "", ruler(), "", " code ............... Vell", " graphics, big font . Quadrille",
         " drums, sound ....... Oxide Moth", " texts .............. all of us",
-        "   (mostly at 3 in the morning)", "", ruler(), "", " Made on borrowed laptops, on",
+        "", " small letters: the PC console",
+        " font, which is public domain", ruler(), "", " Made on borrowed laptops, on",
         " three power strips and too", " much tea."],
     # 3: greetings; its rule has 33 characters, the last of which falls off the right edge
     lambda: banner("HEY!") + [
         "", ruler(33), " Greetings fly out to:", ""] + columns(GREETED) + [
-        "", " ...and everybody at the big", " screen tonight.", ruler(),
-        " Missing here? We owe you a", " drink. Come and collect it."],
+        "", " ...and everybody at the big", " screen tonight.", ruler()],
     # 4: short messages
     lambda: banner("INFO") + [
-        "", ruler(), " Vell: the plasma in part two", " runs on six sine waves and one",
-        " table. No floats were harmed.", "", " Quadrille: every glyph you see",
-        " was pushed into place by hand", " or by a patient little script.", "",
-        " Oxide Moth: turn it up!", "", ruler(),
+        "", ruler(), " Vell: the plasma in part two", " adds four sine waves from one",
+        " table. No floats were harmed.", "", " Quadrille: the capitals were",
+        " drawn by hand, the big letters", " by a patient little script;",
+        " the rest is the PC font.", "", " Oxide Moth: mixed soft, with",
+        " room to spare. Turn it up!", ruler(),
         " Keys: space skips a part,", " 5 and 6 set the speed, F shows", " the frame rate, A S B steer",
         " the scroller, escape quits."],
     # 5: the party
     lambda: banner("KB13") + [
         "", ruler(), " Kestrel Bay 2013: three days", " of compos, soldering, snow",
         " and a sauna nobody skipped.", " Thanks to the organisers for", " the hall and the big screen,",
-        " and to the cook for the soup", " at four in the morning.", ruler(), "", " Vote for what you enjoyed,",
+        " and to the cook for 4 am soup.", "", ruler(), "", " Vote for what you enjoyed,",
         " not for who you know.", " See you in the sauna."],
     # 6: goodbye
     lambda: banner("BYE!") + [
