@@ -5,17 +5,20 @@
                   narrow so their ring is whole, the rest the PC console font (ASCII at its
                   codes, code-page 437 symbols elsewhere, 0 blank, 204 a block)
   text_sheet.ppm  P6 256 x 80, 8 x 8: the texture palette of the text-mode scenes
-  big_sheet.pbm   P4 1024 x 128, 32 x 32: DejaVu Sans Bold capitals for the scroller
-  page_sheet.ppm  P6 1024 x 128, 32 x 32: a gold DejaVu font, symbols and, at 16..23, the
+  big_sheet.pbm   P4 1024 x 128, 32 x 32: the scroller's letters, our own (stroke_font.py
+                  draws them from the strokes of assets/big_font.txt)
+  page_sheet.ppm  P6 1024 x 128, 32 x 32: the same letters in gold, symbols and, at 16..23, the
                   eight background pictures of the text pages
 
-Needs python3-pil, console-setup-linux and fonts-dejavu-core. Deterministic: every random
+Needs console-setup-linux (the PC console font). Deterministic: every random
 choice comes from a seeded generator.
 """
 import math
 import random
 
-from common import (CAPS, DEJAVU, asset, channels, console_font, cp437, hsv, mix, render_cell,
+import stroke_font
+
+from common import (CAPS, asset, channels, console_font, cp437, hsv, mix,
                     rgb, scale, write_pbm, write_ppm)
 
 WHITE = 0xFFFFFF
@@ -323,25 +326,23 @@ def text_sheet():
 BIG_SYMBOLS = {1: "☺", 2: "♥", 3: "♦", 4: "♣", 5: "♠", 6: "♪", 7: "★", 8: "→", 9: "←"}
 
 
+def own_cell(strokes, code, cap_top, cap_height):
+    """A glyph of our stroke font: capitals, digits and signs at full size, small letters as
+    small capitals standing on the same baseline."""
+    ch = chr(code)
+    if ch.islower() and ch.isascii():
+        small = round(cap_height * 0.7)
+        return stroke_font.draw(strokes[ch.upper()], 32, cap_top + cap_height - small, small)
+    return stroke_font.draw(strokes[ch], 32, cap_top, cap_height)
+
+
 def big_cells():
-    """Coverage grids of the 32 x 32 letters: capitals from row 1 to row 24, so the hop of up
-    to seven rows in the scroller never cuts them."""
-    bold = DEJAVU + "DejaVuSans-Bold.ttf"
-    cells = {}
-    for code in range(33, 127):
-        cells[code] = render_cell(chr(code), bold, 32, 1, 24, 30)
-        # Capitals and digits with a tail (J, Q) are drawn a little smaller to stay clear,
-        # and what still hangs below row 24 is cut.
-        height = 24
-        while (chr(code).isupper() or chr(code).isdigit()) and height > 22:
-            if not any(v >= 0.5 for row in cells[code][25:] for v in row):
-                break
-            height -= 1
-            cells[code] = render_cell(chr(code), bold, 32, 1, height, 30)
-        if chr(code).isupper() or chr(code).isdigit():
-            cells[code][25:] = [[0.0] * 32 for _ in range(7)]
+    """Coverage grids of the 32 x 32 letters, drawn from our strokes: capitals and digits from
+    row 1 to row 24, so the hop of up to seven rows in the scroller never cuts them."""
+    strokes = stroke_font.load()
+    cells = {code: own_cell(strokes, code, 1, 24) for code in range(33, 127)}
     for code, ch in BIG_SYMBOLS.items():
-        cells[code] = render_cell(ch, bold, 32, 1, 24, 30)
+        cells[code] = own_cell(strokes, ord(ch), 1, 24)
     return cells
 
 
@@ -354,7 +355,7 @@ def big_sheet(cells):
                 if grid[y][x] >= 0.5:
                     bits[(gy + y) * 1024 + gx + x] = 1
     write_pbm(asset("big_sheet.pbm"), 1024, 128, bits,
-              "KOVA scroller font: 32x32 DejaVu Sans Bold, 33..126 and symbols")
+              "KOVA scroller font: 32x32 letters of our own strokes, 33..126 and symbols")
 
 
 # ---------------------------------------------------------------------------------------------
@@ -473,7 +474,7 @@ def tile_pictures():
     picture(lambda x, y: board[y][x])
 
     # 23: sunburst emblem: rays round a disc with a K.
-    k_grid = render_cell("K", DEJAVU + "DejaVuSans-Bold.ttf", 32, 10, 12, 12)
+    k_grid = own_cell(stroke_font.load(), ord("K"), 10, 12)
     def emblem(x, y):
         dx, dy = x - 15.5, y - 15.5
         d = math.hypot(dx, dy)
@@ -494,13 +495,11 @@ PAGE_SYMBOLS = {1: "☺", 2: "☻", 3: "♥", 4: "♦", 5: "♣", 6: "♠", 7: "
 
 def page_sheet():
     sheet = Sheet(1024, 128, 32)
-    bold = DEJAVU + "DejaVuSans-Bold.ttf"
+    strokes = stroke_font.load()
     for code in range(33, 127):
-        page_glyph(sheet, code, render_cell(chr(code), bold, 32, 3, 22, 30),
-                   0xF8E070, 0xD06010, 0x401808)
+        page_glyph(sheet, code, own_cell(strokes, code, 3, 22), 0xF8E070, 0xD06010, 0x401808)
     for code, ch in PAGE_SYMBOLS.items():
-        page_glyph(sheet, code, render_cell(ch, bold, 32, 3, 22, 30, ref="♥"),
-                   0x90E8F8, 0x2050D0, 0x081840)
+        page_glyph(sheet, code, own_cell(strokes, ord(ch), 3, 22), 0x90E8F8, 0x2050D0, 0x081840)
     for k, picture in enumerate(tile_pictures()):
         for y in range(32):
             for x in range(32):
