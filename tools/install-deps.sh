@@ -9,7 +9,7 @@
 #   windows   the Windows programs: mingw-w64 and Debian's source entries (tools/build-windows.sh)
 #   web       the web page: emscripten (tools/build-web.sh)
 #   release   (with build, windows and web) ffmpeg for the capture video (tools/release.sh)
-#   assets    the asset generators (tools/assets/make-all.sh): PIL, DejaVu, the console font
+#   assets    the asset generators (tools/assets/make-all.sh): the PC console font
 #   all       every group (also what no argument means)
 #   tools/install-deps.sh build web
 # Uses sudo when not run as root. Safe to run again: apt skips what is installed.
@@ -23,7 +23,7 @@ declare -A group=(
   [windows]="cmake ninja-build python3 g++-mingw-w64-x86-64 dpkg-dev"
   [web]="cmake ninja-build python3 emscripten"
   [release]="ffmpeg"
-  [assets]="python3 python3-pil fonts-dejavu-core console-setup-linux"
+  [assets]="python3 console-setup-linux"
 )
 wanted=("$@")
 [ ${#wanted[@]} -gt 0 ] || wanted=(all)
