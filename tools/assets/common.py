@@ -1,5 +1,5 @@
-"""Shared helpers of the asset generators: picture files, the PC console font, TrueType
-rendering into cells. Run by hand, never by the build (see make-all.sh for the packages)."""
+"""Shared helpers of the asset generators: picture files, the PC console font, colours and
+the small capitals. Run by hand, never by the build (see make-all.sh for the packages)."""
 import gzip
 import os
 
@@ -93,40 +93,6 @@ def mix(a, b, t):
 
 def scale(p, k):
     return rgb(*[x * k for x in channels(p)])
-
-
-def render_cell(char, font_file, cell, cap_top, cap_height, max_width, ref="H"):
-    """A character rendered into a cell x cell grid of coverage values 0..1.
-
-    The face is sized so that the reference letter's cap height is cap_height pixels, with its
-    top at row cap_top; the ink is centred horizontally and squeezed when wider than
-    max_width. Rendered 8 times larger and box-filtered down, so edges are accurate."""
-    from PIL import Image, ImageDraw, ImageFont
-    k = 8
-    probe = ImageFont.truetype(font_file, 100 * k)
-    top, bottom = probe.getbbox(ref)[1], probe.getbbox(ref)[3]
-    size = int(100 * k * cap_height * k / (bottom - top))
-    face = ImageFont.truetype(font_file, size)
-    ref_top = face.getbbox(ref)[1]
-    big = cell * k * 2
-    image = Image.new("L", (big, big), 0)
-    ImageDraw.Draw(image).text((cell * k // 2, cap_top * k - ref_top), char, fill=255, font=face)
-    box = image.getbbox()
-    out = [[0.0] * cell for _ in range(cell)]
-    if not box:
-        return out
-    x0, y0, x1, y1 = box
-    ink_w = x1 - x0
-    squeeze = min(1.0, max_width * k / ink_w)
-    new_w = max(1, int(round(ink_w * squeeze)))
-    strip = image.crop((x0, 0, x1, big)).resize((new_w, big), Image.LANCZOS)
-    placed = Image.new("L", (cell * k, cell * k), 0)
-    placed.paste(strip, ((cell * k - new_w) // 2, 0))
-    small = placed.resize((cell, cell), Image.BOX)
-    for y in range(cell):
-        for x in range(cell):
-            out[y][x] = small.getpixel((x, y)) / 255.0
-    return out
 
 
 # Capitals and digits drawn for an 8 x 8 cell with a one-pixel ring round the ink: six columns
