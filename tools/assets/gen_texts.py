@@ -129,53 +129,72 @@ GREETED = ["Tin Heron", "Copperdusk", "Glasswyrm", "Hexmoor", "Saltmarsh", "Velv
            "Moth and Magnet", "Quietbit", "Northlight"]
 
 # One letter fills the screen and the scroller moves three pixels a frame, so a visit of the
-# scene (1,000 frames) shows 94 characters: the first visit reads characters 0 to 92 whole, the
-# second 94 to 186. The first says who, what and where; the second tells the keys; the credits
-# and greetings follow for those who stay.
-VISIT = 94
-FIRST_VISIT = "KOVA presents 1301 at Kestrel Bay 2013... every fat pixel you see is a character!"
-SECOND_VISIT = ("Keys: A and S set the speed, B the colours, F the frame rate, space skips, "
-                "escape quits.")
-REST = (
-    "Credits: code by Vell, graphics and the big letters by Quadrille, drums synthesised by "
-    "Oxide Moth, texts by all of us at three in the morning; the small letters of the typed "
-    "pages are the good old PC console font, which is public domain. "
-    "KOVA greets " + ", ".join(GREETED[:-1]) + " and " + GREETED[-1] + ", and the "
-    "Kestrel Bay crew for the tea, the power and the patience. "
-    "Hello out there, this is our little text-mode production, coded in the dark hours between "
-    "the soldering contest and the breakfast queue. "
-    "Everything you see is drawn one glyph at a time: falling drops, plasma made of coloured "
-    "blocks, these fat letters hopping across a screen of thirty-two by thirty-two cells, a "
-    "waveform painted with dots and pages typed in rainbow colours. Fourteen little drum "
-    "sounds are mixed into a loop that changes every twelve seconds, so no two minutes sound "
-    "quite the same. Not one sample was borrowed: every drum hit is synthesised from a few "
-    "lines of arithmetic. "
-    "A special hello to the people who still count cycles and draw fonts by hand: the scene is "
-    "alive because of you. We wanted to make something small that feels big on a party screen. "
-    "Fun fact for coders: every letter of this scroller is built from hundreds of "
-    "glyphs, and they all take their colours from a plasma of their own. "
-    "If you liked it, come and find us at the next party; if you did not, come anyway and tell "
-    "us why, we bring the coffee. That is all from KOVA for now... the text will wrap in a "
-    "moment and begin again, so lean back and enjoy the plasma.   "
-    "Signing off: Vell, Quadrille, Oxide Moth."
-)
+# scene (1,000 frames, 3,000 pixels) shows 93.75 characters. Each visit gets one line of its
+# own, starting at the first character the visit shows whole and ending before the last one it
+# cuts, so that no visit stops in the middle of a word: the first says who, what and where,
+# the second tells the keys, then the credits and the greetings, and the rest is for those
+# who stay. Twenty visits take the text round once; the last line closes the text.
+VISIT_FRAMES, SPEED, LETTER, MARGIN = 1000, 3, 32, 2   # MARGIN: the letters' blank columns
+LINES = [
+    "KOVA presents 1301 at Kestrel Bay 2013... every fat pixel you see is a character!",
+    "Keys: A and S set the speed, B the colours, F the frame rate, space skips, escape quits.",
+    "Credits: code by Vell, graphics and the big letters by Quadrille, drums by Oxide Moth.",
+    "Texts by all of us at three in the morning; the pages' small letters are the PC font.",
+    "KOVA greets " + ", ".join(GREETED[:6]) + ",",
+    ", ".join(GREETED[6:12]) + ",",
+    " and ".join(GREETED[12:]) + ", and the Kestrel Bay crew for the tea and the power!",
+    "Hello out there! 1301 was coded between the soldering contest and the breakfast queue.",
+    "Everything you see is drawn one glyph at a time, on a screen of 32 by 32 cells.",
+    "Falling drops, a plasma of coloured blocks, fat letters, a wave of dots, rainbow pages.",
+    "Fourteen little drum sounds mix into a loop that changes every twelve seconds.",
+    "Not one sample was borrowed: every drum hit is synthesised from a few lines of arithmetic.",
+    "Hello to the people who still count cycles and draw fonts by hand: the scene lives on you.",
+    "Every letter of this scroller is built from hundreds of glyphs, coloured by a plasma.",
+    "We wanted to make something small that feels big on a party screen. We hope it does!",
+    "If you liked it, come and find us at the next party: we are the ones with the tea.",
+    "If you did not, come anyway and tell us why. We bring the coffee.",
+    "That is all from KOVA for now... lean back and enjoy the plasma.",
+    "The text wraps in a moment and begins again, like the loop that never stops.",
+    "Signing off: Vell, Quadrille and Oxide Moth of KOVA, at Kestrel Bay 2013. Bye!",
+]
 
 
-def scroll_body(lead):
-    """The text after the lead: each visit's words inside that visit's window, spaces between."""
-    first = FIRST_VISIT.ljust(VISIT - lead)
-    second = SECOND_VISIT.ljust(VISIT)
-    assert len(FIRST_VISIT) <= VISIT - lead - 1 and len(SECOND_VISIT) <= VISIT - 1
-    return first + second + REST
+def seen(k):
+    """The characters of which visit k (from 0) shows some ink: each frame shows the letter at
+    the scroll position, from its pixel column `offset` on, and the first `offset` columns of
+    the next one; the scroll position is SPEED pixels per frame, 3,000 pixels per visit."""
+    chars = set()
+    for frame in range(VISIT_FRAMES):
+        at, offset = divmod((VISIT_FRAMES * k + frame) * SPEED, LETTER)
+        if offset < LETTER - MARGIN:
+            chars.add(at)
+        if offset > MARGIN:
+            chars.add(at + 1)
+    return chars
+
+
+def visit_window(k):
+    """The first and the last character of the run that visit k shows and its neighbours do
+    not, so a line there is neither cut at the visit's end nor read in part before it."""
+    own = seen(k) - seen(k - 1) - seen(k + 1) if k else seen(0) - seen(1)
+    return min(own), max(own)
 
 
 def scroll_text(path, total=1891, lead=10):
-    """Ten spaces before the text and the rest after it: one letter fills the screen, so the
-    text comes in from an empty screen and leaves it empty before it wraps."""
-    body = scroll_body(lead)
-    assert all(32 <= ord(c) <= 122 for c in body)
-    assert 10 <= total - lead - len(body) <= 16, total - lead - len(body)
-    text = " " * lead + body + " " * (total - lead - len(body))
+    """Ten spaces, then each line at the start of its visit's window; the last line ends at
+    its window's end, so the run of spaces before the wrap is as short as it can be."""
+    text = [" "] * total
+    for k, line in enumerate(LINES):
+        first, last = visit_window(k)
+        first = max(first, lead)
+        assert len(line) <= last - first + 1, (k, len(line), last - first + 1)
+        if k == len(LINES) - 1:
+            first = last + 1 - len(line)
+        text[first:first + len(line)] = line
+    text = "".join(text)
+    assert len(text) == total and all(32 <= ord(c) <= 122 for c in text)
+    assert text.startswith(" " * lead) and text[lead] != " "
+    assert 10 <= total - len(text.rstrip()) <= 32, total - len(text.rstrip())
     with open(path, "w", encoding="ascii", newline="\n") as f:
         f.write(text)
 
