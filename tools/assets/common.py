@@ -6,7 +6,6 @@ import os
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 ASSETS = os.path.join(ROOT, "assets")
 CONSOLE_FONT = "/usr/share/consolefonts/Uni2-VGA8.psf.gz"   # console-setup-linux
-DEJAVU = "/usr/share/fonts/truetype/dejavu/"                  # fonts-dejavu-core
 
 
 def asset(name):
