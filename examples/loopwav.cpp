@@ -2,6 +2,7 @@
 // PCM WAV files; every pass of the 40,000-value loop blends one of them, chosen at random, into
 // the loop, so the rhythm builds up pass after pass.
 //   kova-loopwav SECONDS OUT.wav PATTERN.wav...
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -37,6 +38,10 @@ static SAMPLE *readWav(const char *path)
         !std::memcmp(h + 36, "data", 4))
         sample = SAMPLERead(file, 16, 'l', 's');
     std::fclose(file);
+    // SAMPLERead keeps each value's 16-bit pattern (0..65535); shifting it to the top and back
+    // (arithmetically) gives the signed value that the music's mixing needs.
+    SAMPLEShiftLeft(sample, 16);
+    SAMPLEShiftRight(sample, 16);
     return sample;
 }
 
@@ -77,6 +82,10 @@ int main(int argc, char **argv)
         }
     }
     SAMPLESetLength(out, total);
+    // Each pattern enters the loop at a quarter of its level: bring the loudest value up to
+    // about 90% of full scale, by a whole factor.
+    const int32_t peak = std::max(SAMPLEMax(out), -SAMPLEMin(out));
+    if (peak > 0) SAMPLEMultiply(out, 29491 / peak > 1 ? 29491 / peak : 1);
 
     std::FILE *file = std::fopen(argv[2], "wb");
     if (!file) {

@@ -40,7 +40,9 @@ int main(int argc, char **argv)
         if (result) IMGResize(result, int32_t(w), int32_t(h));
         IMGScale(image, result);
     } else if (rotate) {
-        result = IMGRotate(image, int32_t(degrees * 1024 / 360));  // 1024 steps make a turn
+        // 1024 steps make a turn, and IMGRotate's turn starts half a turn round (its angle 0
+        // gives the picture upside down): add 512 for a turn by the angle itself.
+        result = IMGRotate(image, int32_t(degrees * 1024 / 360 + 512));
     }
     int written = result && result->pixels ? IMGSavePPM(result, argv[2]) : 0;
     if (result != image) IMGFree(&result);

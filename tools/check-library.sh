@@ -44,8 +44,8 @@ echo "$(wc -w <<<"$headers") headers"
 echo "-- the reference's examples"
 mkdir "$work/reference"
 awk -v dir="$work/reference" '
-  /^```cpp$/ { n++; file = sprintf("%s/example%02d.cpp", dir, n); inside = 1; next }
-  /^```$/    { inside = 0; next }
+  /^ *```cpp$/ { n++; file = sprintf("%s/example%02d.cpp", dir, n); inside = 1; next }
+  /^ *```$/  { inside = 0; next }
   inside     { print > file }' docs/library.md
 examples=("$work"/reference/example*.cpp)
 [ ${#examples[@]} -ge 16 ] || fail "docs/library.md holds only ${#examples[@]} code examples"
@@ -78,7 +78,7 @@ done
 
 echo "-- pnmconv against the build tree"
 mkdir "$work/tree"
-"$cxx" -std=c++20 -O2 -I"$build/library/include" examples/pnmconv.cpp -o "$work/tree/kova-pnmconv" \
+"$cxx" -std=c++20 -O2 -I"$build/library/include" -I"$root/src" examples/pnmconv.cpp -o "$work/tree/kova-pnmconv" \
   "$build/libkova.a"
 
 # run NAME DIR GOOD|BAD ARGS...: runs DIR/kova-NAME in DIR/out; a bad input must fail with one

@@ -12,10 +12,15 @@
 #   3. clang build with AddressSanitizer + UndefinedBehaviorSanitizer: the same tests;
 #   4. clang build with ThreadSanitizer: the tests labelled "tsan" (the sound path);
 #   5. clang libFuzzer build: every fuzz target for KOVA_FUZZ_SECONDS (default 20) seconds;
-#   6. the deep checks that fit here (tools/run-deep-checks.sh): a whole recorded cycle and the
+#   6. the module library as its users meet it (tools/check-library.sh): installed from the g++
+#      build into a temporary prefix that is then moved, every installed header compiled alone,
+#      the reference's code examples and the programs in examples/ built through find_package
+#      and pkg-config, and the programs run on good and bad input;
+#   7. the deep checks that fit here (tools/run-deep-checks.sh): a whole recorded cycle and the
 #      windowed program under valgrind's memcheck, and the soak; the allocation-failure sweeps
 #      run among the unit tests of 1 and 3.
-# Build trees live in build/; set KOVA_SKIP to a list of "gcc callgrind web release asan tsan fuzz deep" to leave some out.
+# Build trees live in build/; set KOVA_SKIP to a list of
+# "gcc callgrind web release asan tsan fuzz library deep" to leave some out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -95,6 +100,11 @@ if [[ $skip != *" fuzz "* ]]; then
     grep -E '^(#[0-9]+ *DONE|Done)' "$work/log" | tail -n 1 || true
     rm -rf "$work"
   done
+fi
+
+if [[ $skip != *" library "* ]]; then
+  step "library: installed, moved, and built against as a user would"
+  CXX=g++ tools/check-library.sh build/gcc
 fi
 
 if [[ $skip != *" deep "* ]]; then
