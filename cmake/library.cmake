@@ -22,11 +22,11 @@ function(kova_header_closure out)
   set(found)
   while(pending)
     list(POP_FRONT pending header)
-    if(header IN_LIST found OR NOT EXISTS ${CMAKE_SOURCE_DIR}/src/${header})
+    if(header IN_LIST found OR NOT EXISTS ${PROJECT_SOURCE_DIR}/src/${header})
       continue()
     endif()
     list(APPEND found ${header})
-    file(STRINGS ${CMAKE_SOURCE_DIR}/src/${header} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    file(STRINGS ${PROJECT_SOURCE_DIR}/src/${header} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
     foreach(line ${lines})
       string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" included "${line}")
       list(APPEND pending ${included})
@@ -45,11 +45,11 @@ endforeach()
 
 # Both <kova/gfx/img.h> and the headers' own "core/report.h" must resolve, installed and in
 # this build tree alike (where include/kova is a link to src).
-file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/library/include)
-file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/library/include/kova SYMBOLIC)
+file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/library/include)
+file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src ${PROJECT_BINARY_DIR}/library/include/kova SYMBOLIC)
 foreach(target kova kova_sdl)
   target_include_directories(${target} INTERFACE
-    $<BUILD_INTERFACE:${CMAKE_BINARY_DIR}/library/include>
+    $<BUILD_INTERFACE:${PROJECT_BINARY_DIR}/library/include>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/kova>)
 endforeach()
@@ -65,11 +65,11 @@ install(EXPORT kovaTargets NAMESPACE kova:: DESTINATION ${KOVA_CMAKE_DIR} COMPON
 install(EXPORT kovaSdlTargets NAMESPACE kova:: DESTINATION ${KOVA_CMAKE_DIR} COMPONENT library)
 
 configure_package_config_file(cmake/library/kovaConfig.cmake.in
-  ${CMAKE_BINARY_DIR}/library/kovaConfig.cmake INSTALL_DESTINATION ${KOVA_CMAKE_DIR})
-write_basic_package_version_file(${CMAKE_BINARY_DIR}/library/kovaConfigVersion.cmake
+  ${PROJECT_BINARY_DIR}/library/kovaConfig.cmake INSTALL_DESTINATION ${KOVA_CMAKE_DIR})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/library/kovaConfigVersion.cmake
   VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
-install(FILES ${CMAKE_BINARY_DIR}/library/kovaConfig.cmake
-              ${CMAKE_BINARY_DIR}/library/kovaConfigVersion.cmake
+install(FILES ${PROJECT_BINARY_DIR}/library/kovaConfig.cmake
+              ${PROJECT_BINARY_DIR}/library/kovaConfigVersion.cmake
         DESTINATION ${KOVA_CMAKE_DIR} COMPONENT library)
 
 # pkg-config: the prefix is found from the .pc file's own place.
@@ -77,8 +77,8 @@ set(KOVA_PC_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 file(RELATIVE_PATH KOVA_PC_TO_PREFIX /prefix/${KOVA_PC_DIR} /prefix)
 string(REGEX REPLACE "/$" "" KOVA_PC_TO_PREFIX "${KOVA_PC_TO_PREFIX}")
 foreach(pc kova kova-sdl)
-  configure_file(cmake/library/${pc}.pc.in ${CMAKE_BINARY_DIR}/library/${pc}.pc @ONLY)
-  install(FILES ${CMAKE_BINARY_DIR}/library/${pc}.pc DESTINATION ${KOVA_PC_DIR}
+  configure_file(cmake/library/${pc}.pc.in ${PROJECT_BINARY_DIR}/library/${pc}.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/library/${pc}.pc DESTINATION ${KOVA_PC_DIR}
           COMPONENT library)
 endforeach()
 
