@@ -18,6 +18,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "library check: $*" >&2; exit 1; }
 
+if grep -q '^KOVA_\(SANITIZE:STRING=.\|FUZZ:BOOL=ON\)' "$build/CMakeCache.txt" 2>/dev/null; then
+  fail "$build is a sanitizer or fuzzing build; a user's library is a plain one (use build/gcc)"
+fi
 if [ -f "$build/CMakeCache.txt" ]; then
   cmake "$build" >/dev/null  # picks up a header that a public one has started to include
 else
