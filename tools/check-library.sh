@@ -14,6 +14,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build=${1:-build/gcc}
 cxx=${CXX:-g++}
+tools/install-deps.sh build
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "library check: $*" >&2; exit 1; }
