@@ -28,8 +28,9 @@
 namespace {
 
 // Frames of one visit of each scene at 25 frames per second; the longest visit of scene 5.
-constexpr int32_t RAIN_FRAMES = 501, PLASMA_FRAMES = 251, SCROLLER_FRAMES = 1000;
-constexpr int32_t BARS_FRAMES = 500, PAGES_FRAMES = 1024;
+constexpr int32_t RAIN_FRAMES = SceneLength(1, 25), PLASMA_FRAMES = SceneLength(2, 25);
+constexpr int32_t SCROLLER_FRAMES = SceneLength(3, 25), BARS_FRAMES = SceneLength(4, 25);
+constexpr int32_t PAGES_FRAMES = SceneLength(5, 25);
 
 void touch(const void *p)
 {
@@ -319,7 +320,7 @@ uint64_t threadNanoseconds()
 // first frame; prints the main thread's CPU time for all of it in nanoseconds.
 int startupChild()
 {
-    kovabench::useDummyDrivers();
+    HeadlessUseDummyDrivers();
     kovabench::useVirtualClock();
     const uint64_t start = threadNanoseconds();
     if (!kovabench::setTrueColourMode()) return 1;

@@ -58,7 +58,7 @@ void measure(const char *name, void (*draw)(), DemoKeyHandler keys = DemoKey)
 
 int main()
 {
-    kovabench::useDummyDrivers();
+    HeadlessUseDummyDrivers();
     kovabench::useVirtualClock();
 
     // Start-up as the program does it, SDL's video started by the 32-bit mode instead of the

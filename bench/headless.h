@@ -1,30 +1,21 @@
-// The program run headless, for measuring its frames: SDL's dummy video and audio drivers, the
-// real start-up, a 32-bit screen surface (so that showing a frame is the straight 256 KiB copy
-// the program makes on a true-colour desktop, not a conversion to the dummy driver's 8 bits)
-// and a virtual clock under the frame timer, so that the pacing never sleeps. Header-only, in
-// namespace kovabench; used by the scene benchmarks and the instruction-count driver.
+// The program run headless (demo/headless.h), for measuring its frames: the real start-up on
+// SDL's dummy drivers, a 32-bit screen surface (so that showing a frame is the straight 256 KiB
+// copy the program makes on a true-colour desktop, not a conversion to the dummy driver's 8
+// bits) and virtual time, so that the pacing never sleeps. Header-only, in namespace kovabench;
+// used by the scene benchmarks and the instruction-count driver.
 #pragma once
 
 #include <SDL.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #include "demo/demo.h"
+#include "demo/headless.h"
 #include "demo/scenes.h"
-#include "platform/fps.h"
 #include "platform/sdldpy.h"
 
 namespace kovabench {
-
-inline uint32_t virtualNow = 0;  // microseconds; moves only when the pacing "sleeps"
-
-inline void useDummyDrivers()
-{
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-}
 
 // A 32-bit 0xFF0000 / 0xFF00 / 0xFF mode with packed rows. SDL takes the depth of a mode asked
 // with depth 0 (as the display asks) from the mode before it, so after this every mode the
@@ -46,17 +37,14 @@ inline bool displayIsTrueColour()
     return s && s->format->BitsPerPixel == 32 && s->pitch == SCREEN_W * 4;
 }
 
-inline void useVirtualClock()
-{
-    FPSSetClock([] { return virtualNow; });
-    FPSSetSleep([](uint32_t milliseconds) { virtualNow += milliseconds * 1000u; });
-}
+// The frame timer on virtual time that moves only as the pacing "sleeps"; no keys.
+inline void useVirtualClock() { HeadlessStart(HEADLESS_SLEEPS, 0, nullptr); }
 
 // The real start-up on the dummy drivers, then the true-colour surface and the virtual clock.
 // Exits with a message when the surface cannot be had: every number would be wrong.
 inline void startHeadless()
 {
-    useDummyDrivers();
+    HeadlessUseDummyDrivers();
     DemoInit();
     if (!displayIsTrueColour()) {
         std::fprintf(stderr, "no 32-bit surface on SDL's dummy driver: %s\n", SDL_GetError());

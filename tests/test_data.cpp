@@ -497,7 +497,7 @@ TEST(Data, BarColoursAreTheSixRampRainbow)
 TEST(Data, PatternsHaveTheCharacterOfTheKit)
 {
     // last non-zero, min, max, sign changes, peak position of each slot of the kit
-    const Figures want[14] = {
+    const Figures want[PATTERN_COUNT] = {
         {11007, -7522, 6560, 1372, 1387},  {10938, -6084, 7210, 633, 400},
         {9891, -15324, 15640, 771, 167},   {10855, -20736, 15178, 596, 124},
         {11015, -28697, 28652, 189, 106},  {8852, -21616, 32529, 26, 493},
@@ -506,8 +506,8 @@ TEST(Data, PatternsHaveTheCharacterOfTheKit)
         {11023, -24850, 25150, 1140, 471}, {9388, -9296, 11946, 398, 107},
         {8089, -21166, 19587, 564, 738},   {10019, -23952, 22542, 499, 623},
     };
-    ASSERT_EQ(PATTERNS.count, 14);
-    for (int i = 0; i < 14; ++i) {
+    ASSERT_EQ(PATTERNS.count, PATTERN_COUNT);
+    for (int i = 0; i < PATTERN_COUNT; ++i) {
         const SAMPLE &s = PATTERNS.patterns[i];
         ASSERT_EQ(s.length, 11024) << "pattern " << i;
         ASSERT_EQ(s.capacity, 11024) << "pattern " << i;
@@ -530,7 +530,7 @@ TEST(Data, PatternsHaveTheCharacterOfTheKit)
     for (int k = 9900; k < 10900; ++k) late = std::max(late, std::abs(reversed.values[k]));
     EXPECT_LT(early * 4, late);
     // The others are one-shots: loud at once, quiet at the end.
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < PATTERN_COUNT; ++i) {
         if (i == 6) continue;
         const SAMPLE &s = PATTERNS.patterns[i];
         int32_t head = 0, tail = 0;
@@ -546,7 +546,7 @@ TEST(Data, PatternsHaveTheCharacterOfTheKit)
 TEST(Data, PatternsHitAtOnceAreFullAndFadeOut)
 {
     double levels = 0;
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < PATTERN_COUNT; ++i) {
         const SAMPLE &s = PATTERNS.patterns[i];
         Figures f = figures(s);
         int32_t first = 0;
@@ -572,7 +572,7 @@ TEST(Data, PatternsHitAtOnceAreFullAndFadeOut)
             EXPECT_LE(std::abs(s.values[k]), peak / 100) << "pattern " << i << " ends on a step at " << k;
         levels += 20 * std::log10(rms / 32768);
     }
-    EXPECT_GE(levels / 14, -20.0) << "mean RMS of the kit in dBFS";
+    EXPECT_GE(levels / PATTERN_COUNT, -20.0) << "mean RMS of the kit in dBFS";
 }
 
 TEST(Data, EmbeddedDataIsWhatTheAssetFilesHold)
@@ -593,7 +593,7 @@ TEST(Data, EmbeddedDataIsWhatTheAssetFilesHold)
         ASSERT_EQ(bytes.size(), c.size) << c.file;
         EXPECT_EQ(std::memcmp(bytes.data(), c.data, c.size), 0) << c.file;
     }
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < PATTERN_COUNT; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "pattern%02d.wav", i);
         std::string wav = slurp(name);

@@ -70,12 +70,12 @@ protected:
 
 TEST_F(Soundtrack, MusicOwnsCopiesOfTheFourteenPatternsInTableOrder)
 {
-    ASSERT_EQ(PATTERNS.count, 14);
+    ASSERT_EQ(PATTERNS.count, PATTERN_COUNT);
     std::vector<uint64_t> before;
     for (const SAMPLE &p : PATTERNS.patterns) before.push_back(checksum(p));
 
-    ASSERT_EQ(music->patterns->count, 14);
-    for (int32_t i = 0; i < 14; ++i) {
+    ASSERT_EQ(music->patterns->count, PATTERN_COUNT);
+    for (int32_t i = 0; i < PATTERN_COUNT; ++i) {
         const SAMPLE *copy = static_cast<const SAMPLE *>(LISTGet(music->patterns, i));
         ASSERT_TRUE(copy);
         EXPECT_NE(copy, &PATTERNS.patterns[i]);
@@ -87,7 +87,7 @@ TEST_F(Soundtrack, MusicOwnsCopiesOfTheFourteenPatternsInTableOrder)
 
     // Running the music changes its own loop and copies, never the compiled-in records.
     for (int i = 0; i < 901; ++i) DemoMusicStep();
-    for (int32_t i = 0; i < 14; ++i) EXPECT_EQ(checksum(PATTERNS.patterns[i]), before[i]) << i;
+    for (int32_t i = 0; i < PATTERN_COUNT; ++i) EXPECT_EQ(checksum(PATTERNS.patterns[i]), before[i]) << i;
 }
 
 TEST_F(Soundtrack, QueueIsFedUpToFourReferencesToTheLoop)

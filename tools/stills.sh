@@ -6,14 +6,24 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 recorder=$(tools/build-recorder.sh)
 
-# One frame per scene of the first cycle (scenes start at frames 1, 502, 753, 1753 and 2253):
-# the rain piled under its logo, the plasma with its logo, the frame logo swinging in behind a
-# letter, the trace, and the first page typed to its last line, held before it ends.
-stills=(400 738 880 1850 2882)
+# Where each scene of the first cycle starts at the start-up speed, from the recorder's own
+# lengths: 1, 502, 753, 1753 and 2253.
+starts=()
+at=1
+while read -r _ frames25 _; do
+  starts+=("$at")
+  at=$((at + frames25))
+done < <("$recorder" --scene-lengths)
+# One frame per scene, counted from its start: the rain piled under its logo, the plasma with
+# its logo, the frame logo swinging in behind a letter, the trace, and the first page typed to
+# its last line, held before it ends.
+offsets=(399 236 127 97 629)
+stills=()
+for i in "${!offsets[@]}"; do stills+=($((starts[i] + offsets[i]))); done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 only=$(IFS=,; echo "${stills[*]}")
-"$recorder" --frames 2900 --only "$only" --out "$work/rec" >/dev/null
+"$recorder" --frames $((stills[4] + 18)) --only "$only" --out "$work/rec" >/dev/null
 mkdir -p docs
 for i in "${!stills[@]}"; do
   frame=$(printf '%s/rec/frame-%05d.ppm' "$work" "${stills[$i]}")

@@ -38,7 +38,7 @@ extern const COLOURTABLE BAR_COLOURS;
 constexpr int32_t PATTERN_COUNT = 14;
 constexpr int32_t PATTERN_LENGTH = 11024;  // values per pattern, one short of a quarter second
 struct PATTERNTABLE {
-    int32_t count;                    // 14
+    int32_t count;                    // PATTERN_COUNT
     SAMPLE patterns[PATTERN_COUNT];   // length = capacity = 11024; values in static storage
 };
 // The percussion: copy a record with SAMPLECopy before changing anything; the values are

@@ -70,7 +70,7 @@ void SceneBarsFrame()
 void SceneBars()
 {
     SceneBarsSetup();
-    for (int32_t i = 0; i < 20 * FPSTarget; ++i) {
+    for (int32_t i = 0; i < SceneLength(4, FPSTarget); ++i) {
         SceneBarsFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }

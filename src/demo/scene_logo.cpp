@@ -99,7 +99,8 @@ void SceneRainFrame()
 void SceneRain()
 {
     SceneRainSetup();
-    const int32_t frames = 20 * FPSTarget, half = frames >> 1;
+    // Counts down from the visit's length less one to 0.
+    const int32_t frames = SceneLength(1, FPSTarget) - 1, half = frames >> 1;
     for (int32_t i = frames; i >= 0; --i) {
         if (i == half) rainLogo.on = 1;
         SceneRainFrame();
@@ -138,7 +139,7 @@ void ScenePlasmaFrame()
 void ScenePlasma()
 {
     ScenePlasmaSetup();
-    const int32_t frames = 10 * FPSTarget, half = frames >> 1;
+    const int32_t frames = SceneLength(2, FPSTarget) - 1, half = frames >> 1;
     for (int32_t i = frames; i >= 0; --i) {
         if (i == half) plasmaLogo.on = 1;
         ScenePlasmaFrame();

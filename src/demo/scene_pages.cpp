@@ -10,12 +10,12 @@
 #include "demo/demo.h"
 #include "demo/overlay.h"
 #include "demo/scenes.h"
+#include "platform/fps.h"
 
 ScenePagesState pagesScene = {};
 
 namespace {
 
-constexpr int32_t VISIT_FRAMES = 1024;  // a visit's limit in frames, whatever the speed
 constexpr int32_t TILE = 32;            // background tiles: the 8 glyphs at x 512..767 of the sheet
 constexpr int32_t TILE_X = 512;
 // On Windows the tile of the first visit is kept; elsewhere every visit chooses anew.
@@ -123,7 +123,7 @@ void ScenePages()
 {
     ScenePagesSetup();
     IMGClear(pagesScene.canvas);
-    for (int32_t i = 0; i < VISIT_FRAMES; ++i) {
+    for (int32_t i = 0; i < SceneLength(5, FPSTarget); ++i) {
         ScenePagesFrame();
         if (DemoFrameEnd(DemoKey)) return;
     }

@@ -152,7 +152,7 @@ void SceneScrollerKey(uint8_t key)
 void SceneScroller()
 {
     SceneScrollerSetup();
-    for (int32_t i = 0; i < 40 * FPSTarget; ++i) {
+    for (int32_t i = 0; i < SceneLength(3, FPSTarget); ++i) {
         SceneScrollerFrame();
         if (DemoFrameEnd(SceneScrollerKey)) return;
     }

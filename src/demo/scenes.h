@@ -42,11 +42,11 @@ extern SceneLogo rainLogo;     // scene 1's logo, from LOGO_RAIN
 extern SceneLogo plasmaLogo;   // scene 2's logo, from LOGO_PLASMA
 extern BPLASMA *scenePlasma;   // scene 2's plasma; its waves go on from run to run
 
-void SceneRain();         // scene 1: 20 T + 1 frames, T read at the start
+void SceneRain();         // scene 1: SceneLength(1, T) frames, T read at the start
 void SceneRainSetup();    // clears the frame, fills the map with background, makes the logo once
 void SceneRainStep();     // drops fall one row, at most one is born, the map is rendered
 void SceneRainFrame();    // one frame into `screen`: clear, rain step, the logo when it is on
-void ScenePlasma();       // scene 2: 10 T + 1 frames, T read at the start
+void ScenePlasma();       // scene 2: SceneLength(2, T) frames, T read at the start
 void ScenePlasmaSetup();  // clears, fills with background, makes the logo and the plasma once
 void ScenePlasmaFrame();  // one frame into `screen`: tag, plasma, the logo when it is on, render
 
@@ -72,7 +72,7 @@ struct SceneScrollerState {
 };
 extern SceneScrollerState scrollerScene;
 
-void SceneScroller();                // scene 3: 40 T frames, T read before every frame
+void SceneScroller();                // scene 3: SceneLength(3, T) frames, T read before every frame
 void SceneScrollerSetup();           // makes the objects above, on its first call only
 void SceneScrollerFrame();           // draws one frame into `screen`
 void SceneScrollerKey(uint8_t key);  // 'a', 's', 'b', and the common keys
@@ -86,7 +86,7 @@ struct SceneBarsState {
 };
 extern SceneBarsState barsScene;
 
-void SceneBars();       // scene 4: 20 T frames, T read before every frame
+void SceneBars();       // scene 4: SceneLength(4, T) frames, T read before every frame
 void SceneBarsSetup();  // clears the frame and the map, takes the loop and the step
 void SceneBarsDraw();   // one frame's trace into charMap
 void SceneBarsFrame();  // one frame into `screen`: clear, trace when on, decay, render
@@ -109,10 +109,29 @@ extern ScenePagesState pagesScene;
 constexpr uint8_t PAGE_END = 1;       // byte of PAGES_TEXT that ends a page and the scene
 constexpr int32_t GLYPH_CURSOR = 204; // tagFont's solid block; glyph 0 erases it
 
-void ScenePages();       // scene 5: 1024 frames at most, whatever the speed
+void ScenePages();       // scene 5: SceneLength(5, T) = 1024 frames at most, whatever the speed
 void ScenePagesSetup();  // objects once, a new background at every visit
 void ScenePagesType();   // erases the cursor, types one byte, draws the cursor
 void ScenePagesFrame();  // one frame into `screen`: background, one byte typed, the coloured text
+
+// ---- Scene lengths ----
+// Frames of one visit of scene `scene` (1 to 5) at `fps` frames per second when no key ends it
+// sooner: 20T + 1, 10T + 1, 40T and 20T for T = fps; scene 5 types for at most 1024 frames
+// whatever the speed, and its page's end byte may end it sooner. Scenes 1 and 2 take T at their
+// start; scenes 3 and 4 take it before every frame, so a new speed rescales what is left. 0 for
+// any other scene. kova-record --scene-lengths prints these for the scripts.
+constexpr int32_t SCENE_COUNT = 5;
+constexpr int32_t SceneLength(int32_t scene, int32_t fps)
+{
+    switch (scene) {
+    case 1: return 20 * fps + 1;
+    case 2: return 10 * fps + 1;
+    case 3: return 40 * fps;
+    case 4: return 20 * fps;
+    case 5: return 1024;
+    default: return 0;
+    }
+}
 
 // ---- The cycle ----
 // The scenes in the order DemoCycle (cycle.h) plays them, again and again.

@@ -47,10 +47,10 @@ def skip(*scenes):
 
 NEXT_PAGE = skip(1, 2, 3, 4)  # from one visit of the pages to the next
 
-# T is the speed in frames per second: 25 at start, 50 after '6'. Scene 1 lasts 20T + 1 frames
-# and shows its logo from frame 10T + 2, scene 2 lasts 10T + 1 and shows it from 5T + 1 (both
-# read T at their start); scene 3 lasts 40T and scene 4 20T frames; scene 5 types one byte of
-# the pages per frame and ends with a page.
+# T is the speed in frames per second: 25 at start, 50 after '6'. The scenes' lengths come from
+# the recorder (scene_lengths). Scene 1 shows its logo from frame 10T + 2, scene 2 from 5T + 1
+# (both read T at their start; scenes 3 and 4 before every frame); scene 5 types one byte of the
+# pages per frame and ends with a page.
 RECORDINGS = [
     ("speed25", "every scene at 25 frames per second, the scroller's keys, the fade", [
         Visit(1, {1: "first frame",
@@ -105,8 +105,19 @@ RECORDINGS = [
 ]
 
 KEY_NAMES = {" ": "space"}
-SCENE_LENGTH = {1: lambda t: 20 * t + 1, 2: lambda t: 10 * t + 1, 3: lambda t: 40 * t,
-                4: lambda t: 20 * t, 5: lambda t: 1024}
+
+
+def scene_lengths(program):
+    """{scene: {speed: frames of one visit}} at 25 and 50 frames per second, as the program
+    counts them (kova-record --scene-lengths)."""
+    run = subprocess.run([program, "--scene-lengths"], capture_output=True, text=True)
+    if run.returncode != 0:
+        fail("kova-record --scene-lengths exited with %d: %s" % (run.returncode, run.stderr.strip()))
+    lengths = {}
+    for line in run.stdout.splitlines():
+        scene, at25, at50 = map(int, line.split())
+        lengths[scene] = {25: at25, 50: at50}
+    return lengths
 
 
 def fail(message):
@@ -114,8 +125,8 @@ def fail(message):
     sys.exit(1)
 
 
-def plan(name, visits, fade, pages):
-    """Follows the scene cycle frame by frame: the key script (FRAME:KEY and FIRST-LAST:KEY),
+def plan(name, visits, fade, pages, lengths):
+    """Follows the scene cycle frame by frame (`lengths` as scene_lengths gives them): the key script (FRAME:KEY and FIRST-LAST:KEY),
     --frames and the shots as [(frame, description)] of one recording."""
     speed, position, frame, scene = 25, 0, 0, 0
     keys, shots = {}, []
@@ -136,17 +147,17 @@ def plan(name, visits, fade, pages):
             frame += 1
             done = f == visit.until
             if scene in (1, 2):
-                done |= f == SCENE_LENGTH[scene](start_speed)
+                done |= f == lengths[scene][start_speed]
             if scene == 5:
                 byte = pages[position] if position < len(pages) else 0
                 position = position + 1 if byte else 0
-                done |= byte == 1 or f == SCENE_LENGTH[5](speed)
+                done |= byte == 1 or f == lengths[5][speed]
             key = presses.get(f)
             if key:
                 keys[frame] = key
                 speed = {"5": 25, "6": 50}.get(key, speed)
             if scene in (3, 4):  # T read before every frame
-                done |= f >= SCENE_LENGTH[scene](speed)
+                done |= f >= lengths[scene][speed]
             if done:
                 break
         if visit.until and f != visit.until:
@@ -301,7 +312,8 @@ def check(program, mismatch_dir):
 def update(program):
     with open(PAGES, "rb") as f:
         pages = f.read()
-    plans = [(name, about, *plan(name, visits, fade, pages)) for name, about, visits, fade in RECORDINGS]
+    lengths = scene_lengths(program)
+    plans = [(name, about, *plan(name, visits, fade, pages, lengths)) for name, about, visits, fade in RECORDINGS]
     old = {}
     if os.path.exists(TABLE):
         for name, n, keys, frames in read_table(TABLE):

@@ -27,6 +27,8 @@
 
 #include "demo/cycle.h"
 #include "demo/demo.h"
+#include "demo/headless.h"
+#include "demo/scenes.h"
 #include "demo/soundtrack.h"
 #include "platform/fps.h"
 #include "platform/sdlsnd.h"
@@ -36,6 +38,7 @@ namespace {
 constexpr const char *USAGE =
     "usage: kova-record --frames N [--keys LIST] [--script FILE] [--only LIST] [--out DIR]\n"
     "                   [--mp4 FILE] [--clock-start US] [--log FILE]\n"
+    "       kova-record --scene-lengths\n"
     "  --frames N     frames of the scene cycle to record; Escape is pressed at frame N and the\n"
     "                 64 frames of the fade follow (default 250, at most 1217330: the sound of\n"
     "                 N + 64 frames at 25 per second must fit one WAV file)\n"
@@ -54,7 +57,10 @@ constexpr const char *USAGE =
     "  --clock-start US  the frame timer's clock at frame 1, in microseconds (default 0); it\n"
     "                 wraps at 4294967296, e.g. 4294000000 wraps 0.97 s into the recording\n"
     "  --log FILE     one line per frame: frame, clock, frame rate read-out, frames shown,\n"
-    "                 heap bytes in use, checksum of the music's loop\n";
+    "                 heap bytes in use, checksum of the music's loop\n"
+    "  --scene-lengths  print the frames of one visit of each scene when no key ends it, at 25\n"
+    "                 and at 50 frames per second, one scene a line: SCENE FRAMES25 FRAMES50\n"
+    "                 (scene 5's page end may come sooner), and make nothing\n";
 
 constexpr int64_t RATE = SDLSND_RATE;
 
@@ -96,10 +102,9 @@ struct Recording {
     int32_t settled = 0;           // frames 1 to settled are kept or removed (--only)
     int64_t values = 0;            // sound values written so far
     std::vector<uint8_t> chunk;    // one frame's sound, as the callback fills it
-    size_t nextKey = 0;            // the first key range not yet over
     std::string mp4List;           // the private folder of the MP4's frame list, while it stands
     std::vector<int64_t> lengths;  // microseconds per recorded frame, frame 1 first
-    uint8_t held = 0;              // key pressed at the previous frame, released at this one
+    std::vector<HeadlessKey> script;  // the key ranges, then Escape from frame N on
     bool started = false;
     bool finished = false;
 } rec;
@@ -284,6 +289,15 @@ Options parse(int argc, char **argv)
         if (arg == "--help" || arg == "-h") {
             if (std::fputs(USAGE, stdout) < 0 || std::fflush(stdout) != 0)
                 die("cannot write the usage to standard output: " + std::string(std::strerror(errno)));
+            std::exit(0);
+        }
+        if (arg == "--scene-lengths") {
+            std::string lengths;
+            for (int32_t scene = 1; scene <= SCENE_COUNT; ++scene)
+                lengths += std::to_string(scene) + " " + std::to_string(SceneLength(scene, 25)) + " " +
+                           std::to_string(SceneLength(scene, 50)) + "\n";
+            if (std::fputs(lengths.c_str(), stdout) < 0 || std::fflush(stdout) != 0)
+                die("cannot write the scene lengths to standard output: " + std::string(std::strerror(errno)));
             std::exit(0);
         }
         if (i + 1 >= argc) die("missing value after " + printable(arg) + "\n" + USAGE);
@@ -494,46 +508,20 @@ void logFrame(uint32_t clock)
     if (std::ferror(rec.log)) die("cannot write the log: " + std::string(std::strerror(errno)));
 }
 
-void pushKey(uint8_t type, uint8_t key)
+// A new frame, as the frame timer reads the virtual clock for it (once per frame, after it has
+// counted the frame and worked out the period): the previous frame has ended after exactly one
+// period, and this frame's key presses are queued, to be read by its own key poll.
+void onFrame(int32_t frame)
 {
-    SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = static_cast<SDLKey>(key);
-    if (SDL_PushEvent(&event) != 0) die("cannot queue a key press");
+    const bool first = rec.frame == 0;
+    rec.frame = frame;
+    rec.dumped = SDLDPYDumpCount(display);
+    checkFrames();
+    settle(rec.dumped);
+    if (!first) endFrame(HeadlessNow - rec.now);
+    if (HeadlessKeyFailures()) die("cannot queue a key press");
+    if (rec.log) logFrame(rec.options.clockStart + static_cast<uint32_t>(rec.now));
 }
-
-// The frame timer's clock: read once per frame by FPSUpdate, after it has counted the frame and
-// worked out the period. Each new frame ends the previous one after exactly one period and gets
-// its key presses queued, to be read by the same frame's key poll.
-uint32_t virtualClock()
-{
-    if (FPSFrameCount != rec.frame) {
-        const bool first = rec.frame == 0;
-        rec.frame = FPSFrameCount;
-        rec.dumped = SDLDPYDumpCount(display);
-        checkFrames();
-        settle(rec.dumped);
-        if (!first) endFrame(periodNow());
-        if (rec.held) pushKey(SDL_KEYUP, rec.held);
-        rec.held = 0;
-        if (rec.frame >= rec.options.frames) {
-            rec.held = 27;
-        } else {
-            // Frames only count up: the ranges that have ended are passed once.
-            const auto &keys = rec.options.keys;
-            while (rec.nextKey < keys.size() && keys[rec.nextKey].last < rec.frame) ++rec.nextKey;
-            if (rec.nextKey < keys.size() && keys[rec.nextKey].first <= rec.frame) rec.held = keys[rec.nextKey].key;
-        }
-        if (rec.held) pushKey(SDL_KEYDOWN, rec.held);
-        if (rec.log) logFrame(rec.options.clockStart + static_cast<uint32_t>(rec.now));
-    }
-    // Wrapping at 2^32 microseconds, as the frame timer's own clock does.
-    return rec.options.clockStart + static_cast<uint32_t>(rec.now);
-}
-
-void noSleep(uint32_t) {}
 
 // Frames shown so far. The display is freed before the sound output closes, so its count taken
 // at the last clock reading is continued by the files written since: none of them has been
@@ -759,11 +747,14 @@ int main(int argc, char **argv)
         }
     }
 
-    // Headless and reproducible: no window, no sound card, no real time.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    FPSSetClock(virtualClock);
-    FPSSetSleep(noSleep);
+    // Headless and reproducible: no window, no sound card, no real time. Each key is held for
+    // one frame; Escape is pressed at frame N and at every frame after it.
+    for (const KeyRange &k : o.keys) rec.script.push_back({k.first, k.last, k.key, HEADLESS_NEXT_FRAME});
+    std::vector<KeyRange>().swap(o.keys);
+    rec.script.push_back({o.frames, INT32_MAX, SDLK_ESCAPE, HEADLESS_NEXT_FRAME});
+    HeadlessUseDummyDrivers();
+    HeadlessStart(HEADLESS_PERIODS, o.clockStart, onFrame);
+    HeadlessSetKeys(rec.script.data(), rec.script.size());
     DemoSoundSetCloseHook(onSoundClose);
     std::atexit(atExit);
 
