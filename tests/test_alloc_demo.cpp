@@ -1,6 +1,6 @@
 // Allocation failure at start-up and over one whole cycle of the five scenes. For every n a
-// child process runs DemoInit, the five scene functions on a virtual clock (as
-// support/demo_run.h drives them), one frame of the next visit of each scene that retries what
+// child process runs DemoInit, the five scene functions on the headless runner's virtual clock
+// (as support/demo_run.h drives them), one frame of the next visit of each scene that retries what
 // it could not make, and the quit through Escape, with the n-th of the project's
 // own allocations failing (support/alloc_fail.h: SDL's are never failed). Each child must end as
 // the program may: status 0 after every frame of the cycle, or status 1 with its one line when
@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "demo/demo.h"
+#include "demo/headless.h"
 #include "demo/scenes.h"
 #include "demo/soundtrack.h"
 #include "platform/fps.h"
@@ -33,8 +34,6 @@ ErrorReporter *const REPORTERS[] = {&LISTError,  &IMGError,    &BYTEMAPError, &F
                                     &BFONTError, &CURSORError, &BPLASMAError, &BSCROLLError,
                                     &RASTERError, &SAMPLEError, &MUSICError,  &SDLSNDError,
                                     &SDLKBDError, &SDLDPYError};
-
-uint32_t now = 0;  // the virtual clock, microseconds
 
 void atExit()
 {
@@ -53,11 +52,9 @@ void atExit()
     // say "ERR underflow") before the device is closed below, and that is no failure.
     SDLSNDTrace = 1;
     std::atexit(atExit);
-    FPSSetClock([] { return now; });
-    // A frame's sleep moves the clock on and takes a frame's sound from the output, as a device
-    // would: the recorder's way, which keeps the queue (and its growth) the same in every run.
-    FPSSetSleep([](uint32_t milliseconds) {
-        now += milliseconds * 1000u;
+    // Every frame takes a frame's sound from the output, as a device would: the recorder's way,
+    // which keeps the queue (and its growth) the same in every run.
+    HeadlessStart(HEADLESS_SLEEPS, 0, [](int32_t) {
         static uint8_t stream[2 * 1764];
         if (sound && SDLSNDQueued(sound) > 0) SDLSNDCallback(sound, stream, sizeof stream);
     });

@@ -104,8 +104,10 @@ def main():
     with open("/dev/full", "wb") as full:
         one_line("standard output full", *run(["--frames", "3", "--out", "new"], stdout=full)[:2],
                  "cannot write the summary")
+        one_line("scene lengths to a full disk", *run(["--scene-lengths"], stdout=full)[:2],
+                 "cannot write the scene lengths")
     print("PASS: %d failures, one line each; silent sound without an output; ranges in %d kB" %
-          (len(cases) + 2, peaks[1]))
+          (len(cases) + 3, peaks[1]))
 
 
 if __name__ == "__main__":
