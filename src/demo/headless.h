@@ -14,7 +14,7 @@
 enum HeadlessRelease : uint8_t {
     HEADLESS_NEXT_FRAME,  // when the next frame starts, before that frame's own key: held one frame
     HEADLESS_AT_ONCE,     // before the poll: the poll sees the press and the release together
-    HEADLESS_NEVER,       // held for good (a release is nothing the program waits for)
+    HEADLESS_NEVER,       // never released by the script
 };
 
 // A key pressed at every frame from `first` to `last` (FPSFrameCount), in time for that frame's
@@ -42,9 +42,9 @@ void HeadlessUseDummyDrivers();
 // Queues a key event (SDL_KEYDOWN or SDL_KEYUP) of `symbol`; 0, or -1 when SDL refuses it.
 int32_t HeadlessPushKey(uint8_t type, int32_t symbol);
 // Puts the frame timer on virtual time from 0 on. At the first clock reading of each frame
-// counted after the start: the time of the previous frame is added (HEADLESS_PERIODS), the held key is
-// released, the frame's key pressed, then `onFrame` (null: none) is called with the frame.
-// No keys until HeadlessSetKeys.
+// counted after the start: the previous frame's period is added (HEADLESS_PERIODS), the held
+// key is released, the frame's key pressed, then `onFrame` (null: none) is called with the
+// frame. No keys until HeadlessSetKeys.
 void HeadlessStart(HeadlessTime time, uint32_t clockStart, HeadlessFrameHook onFrame);
 // The key script from now on: `count` presses sorted by frame, none sharing a frame; borrowed,
 // it must stay as it is while frames run. Null or 0: none.

@@ -157,8 +157,8 @@ bool parseKey(const std::string &name, uint8_t &key)
         key = static_cast<uint8_t>(name[0]);
         return true;
     }
-    if (name == "space") return key = 32, true;
-    if (name == "esc" || name == "escape") return key = 27, true;
+    if (name == "space") return key = static_cast<uint8_t>(SDLK_SPACE), true;
+    if (name == "esc" || name == "escape") return key = static_cast<uint8_t>(SDLK_ESCAPE), true;
     // 0xNN: exactly two hex digits (strtol alone would take a sign or a space).
     auto digit = [](char c) -> int {
         if (c >= '0' && c <= '9') return c - '0';
