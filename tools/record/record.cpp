@@ -749,6 +749,7 @@ int main(int argc, char **argv)
 
     // Headless and reproducible: no window, no sound card, no real time. Each key is held for
     // one frame; Escape is pressed at frame N and at every frame after it.
+    rec.script.reserve(o.keys.size() + 1);
     for (const KeyRange &k : o.keys) rec.script.push_back({k.first, k.last, k.key, HEADLESS_NEXT_FRAME});
     std::vector<KeyRange>().swap(o.keys);
     rec.script.push_back({o.frames, INT32_MAX, SDLK_ESCAPE, HEADLESS_NEXT_FRAME});
