@@ -63,8 +63,13 @@ void virtualSleep(uint32_t milliseconds)
 
 void HeadlessUseDummyDrivers()
 {
+#ifdef _WIN32
+    _putenv_s("SDL_VIDEODRIVER", "dummy");
+    _putenv_s("SDL_AUDIODRIVER", "dummy");
+#else
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+#endif
 }
 
 int32_t HeadlessPushKey(uint8_t type, int32_t symbol)
