@@ -21,18 +21,28 @@ MUSIC_PERIOD = 300           # steps between two changes of the loop
 HEAP_SLACK = 16 * 1024       # bytes the heap may pass the first cycle's peak by (stdio, SDL events)
 
 
-def cycle_lengths(cycles, pages):
+def scene_lengths(record):
+    """{scene: {speed: frames of one visit}} as the program counts them (--scene-lengths)."""
+    done = subprocess.run([record, "--scene-lengths"], capture_output=True, text=True)
+    if done.returncode != 0:
+        fail("kova-record --scene-lengths exited with %d: %s" % (done.returncode, done.stderr.strip()))
+    rows = [list(map(int, line.split())) for line in done.stdout.splitlines()]
+    return {scene: {25: at25, 50: at50} for scene, at25, at50 in rows}
+
+
+def cycle_lengths(cycles, pages, scenes):
     """Frames of each cycle: scenes 1 and 2 read the speed at their start (25 for the very first
-    visit of scene 1, since '6' acts from frame 2), 3 and 4 every frame, 5 types to a page end."""
+    visit of scene 1, since '6' acts from frame 2), 3 and 4 every frame, 5 types to a page end
+    or to its longest visit."""
     lengths, position = [], 0
     for cycle in range(cycles):
-        frames = 20 * (25 if cycle == 0 else 50) + 1 + 10 * 50 + 1 + 40 * 50 + 20 * 50
+        frames = scenes[1][25 if cycle == 0 else 50] + sum(scenes[s][50] for s in (2, 3, 4))
         f = 0
         while True:
             f += 1
             byte = pages[position] if position < len(pages) else 0
             position = position + 1 if byte else 0
-            if byte == 1 or f == 1024:
+            if byte == 1 or f == scenes[5][50]:
                 break
         lengths.append(frames + f)
     return lengths
@@ -48,7 +58,7 @@ def main():
         sys.exit(__doc__)
     record, cycles = sys.argv[1], int(sys.argv[2]) if len(sys.argv) > 2 else 5
     with open(PAGES, "rb") as f:
-        lengths = cycle_lengths(cycles, f.read())
+        lengths = cycle_lengths(cycles, f.read(), scene_lengths(record))
     frames = sum(lengths)
     start = (2 ** 32 - frames * PERIOD_US // 2) % 2 ** 32
     with tempfile.TemporaryDirectory(prefix="kova-soak-") as work:

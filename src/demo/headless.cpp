@@ -22,7 +22,7 @@ size_t nextKey = 0;    // the first press not yet over
 int32_t held = 0;      // the key pressed at the previous frame, released at this one
 int32_t failures = 0;
 
-void push(uint8_t type, int32_t symbol)
+void push(uint32_t type, int32_t symbol)
 {
     if (HeadlessPushKey(type, symbol) != 0) ++failures;
 }
@@ -72,13 +72,13 @@ void HeadlessUseDummyDrivers()
 #endif
 }
 
-int32_t HeadlessPushKey(uint8_t type, int32_t symbol)
+int32_t HeadlessPushKey(uint32_t type, int32_t symbol)
 {
     SDL_Event event{};
-    event.type = type;
-    event.key.type = type;
+    event.type = static_cast<decltype(event.type)>(type);
+    event.key.type = static_cast<decltype(event.key.type)>(type);
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = static_cast<SDLKey>(symbol);
+    event.key.keysym.sym = static_cast<decltype(event.key.keysym.sym)>(symbol);
     return SDL_PushEvent(&event) == 0 ? 0 : -1;
 }
 

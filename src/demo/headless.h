@@ -40,7 +40,7 @@ extern int64_t HeadlessNow;  // virtual microseconds since HeadlessStart
 // SDL's dummy video and audio drivers for every SDL start from now on.
 void HeadlessUseDummyDrivers();
 // Queues a key event (SDL_KEYDOWN or SDL_KEYUP) of `symbol`; 0, or -1 when SDL refuses it.
-int32_t HeadlessPushKey(uint8_t type, int32_t symbol);
+int32_t HeadlessPushKey(uint32_t type, int32_t symbol);
 // Puts the frame timer on virtual time from 0 on. At the first clock reading of each frame
 // counted after the start: the previous frame's period is added (HEADLESS_PERIODS), the held
 // key is released, the frame's key pressed, then `onFrame` (null: none) is called with the
