@@ -1,9 +1,8 @@
 # Cross-builds the Windows programs (64-bit) with Debian's mingw-w64 compilers:
-#   cmake -S . -B build/win-demo -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-#         -DKOVA_SDL_PREFIX=<SDL 1.2 built for Windows>
-# tools/build-windows.sh builds that SDL and runs this. find_package(SDL) then finds its static
-# libSDL and libSDLmain, and the programs link everything statically, so each .exe runs with
-# nothing beside it.
+#   cmake --preset windows [-DKOVA_SDL_PREFIX=<SDL 1.2 built for Windows>]
+# (default prefix build/win-sdl/prefix); tools/build-windows.sh builds that SDL and runs this.
+# find_package(SDL) then finds its static libSDL and libSDLmain, and the programs link
+# everything statically, so each .exe runs with nothing beside it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(KOVA_MINGW x86_64-w64-mingw32)

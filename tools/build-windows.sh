@@ -1,20 +1,24 @@
 #!/usr/bin/env bash
 # Builds the two Windows programs on this Linux machine and packs them, with a short text on
-# how to run them, into build/win-demo/KOVA1301-windows.zip:
+# how to run them, into build/windows/KOVA1301-windows.zip:
 #   1. installs what it needs (tools/install-deps.sh windows: mingw-w64, Debian's source entries);
 #   2. SDL 1.2 for Windows from Debian's own source package, built static with mingw-w64 into
 #      build/win-sdl/prefix, once: later runs reuse it;
 #   3. demo-win-window.exe and demo-win-fullscreen.exe, cross-built from this CMake project
-#      (cmake/mingw-w64.cmake) in build/win-demo and linked statically, so that each .exe
-#      runs with nothing beside it.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-tools/install-deps.sh windows
+#      (the windows preset, cmake/mingw-w64.cmake) in build/windows and linked statically, so
+#      that each .exe runs with nothing beside it.
+#   tools/build-windows.sh [--no-install]   (--no-install: step 1 left out, as the end-to-end
+#                                            test under wine calls it)
+. "$(dirname "$0")/lib.sh"
+case "${1:-}" in
+  --no-install) ;;
+  "") need windows ;;
+  *) echo "usage: tools/build-windows.sh [--no-install]" >&2; exit 2 ;;
+esac
 
 host=x86_64-w64-mingw32
-sdl=$root/build/win-sdl
-out=$root/build/win-demo
+sdl=$(tree win-sdl)
+out=$(tree windows)
 jobs=$(nproc)
 
 if [ ! -f "$sdl/prefix/.complete" ]; then
@@ -33,9 +37,8 @@ if [ ! -f "$sdl/prefix/.complete" ]; then
   touch "$sdl/prefix/.complete"
 fi
 
-cmake -S . -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DKOVA_SDL_PREFIX="$sdl/prefix" -DKOVA_WERROR=ON -DKOVA_TESTS=OFF -DKOVA_BENCH=OFF >/dev/null
-cmake --build "$out" -j "$jobs" --target demo-win-window demo-win-fullscreen
+configure windows -DKOVA_SDL_PREFIX="$sdl/prefix"
+build windows demo-win-window demo-win-fullscreen
 
 # The zip: one folder holding the two programs, without their debugging symbols, and the
 # how-to-run text with Windows line ends.

@@ -6,7 +6,7 @@
 # from run to run, unlike times on a shared machine. Fails when a count rose by more than 3%,
 # or when a stretch is measured but not recorded or recorded but not measured.
 #
-#   tools/callgrind-check.sh            check (builds the driver in build/gcc, or $KOVA_BUILD)
+#   tools/callgrind-check.sh            check (builds the driver in the g++ build, build/gcc)
 #   tools/callgrind-check.sh --record   measure and write bench/callgrind-counts.txt anew
 #
 # After an intended change of the work a frame does (or a new compiler, library or machine),
@@ -14,10 +14,9 @@
 # count fell by more than 3%, so that a gain is recorded and then kept. The counts belong to
 # the build tools/run-tests.sh makes (g++, -O2) and to the kind of machine they were recorded
 # on: valgrind reports the host's processor to the C library, whose copies pick their code by it.
-set -euo pipefail
-cd "$(dirname "$0")/.."
+. "$(dirname "$0")/lib.sh"
 
-build=${KOVA_BUILD:-build/gcc}
+gcc_dir=$(tree gcc)
 counts=bench/callgrind-counts.txt
 limit_percent=3
 record=0
@@ -28,16 +27,14 @@ case "${1:-}" in
 esac
 
 command -v valgrind >/dev/null || { echo "callgrind-check: valgrind is not installed (tools/install-deps.sh)" >&2; exit 1; }
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CXX=g++ CC=gcc cmake -S . -B "$build" -G Ninja -DKOVA_WERROR=ON >/dev/null
-fi
-cmake --build "$build" --target kova-frame-counts >/dev/null
+[ -f "$gcc_dir/CMakeCache.txt" ] || configure gcc
+build gcc kova-frame-counts
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 # One file per dump and thread; thread 1 is the program's main thread, where the frames run.
 valgrind --tool=callgrind --separate-threads=yes --callgrind-out-file="$work/counts" \
-  "$build/bench/kova-frame-counts" >"$work/stdout" 2>"$work/valgrind.log" || {
+  "$gcc_dir/bench/kova-frame-counts" >"$work/stdout" 2>"$work/valgrind.log" || {
     tail -n 20 "$work/valgrind.log" >&2; echo "callgrind-check: the driver failed under valgrind" >&2; exit 1; }
 
 # "name count" for every dump the driver asked for, in the order it measured them.

@@ -7,14 +7,13 @@
 #      pkg-config, and once more against the build tree; each runs on a good input (the three
 #      builds writing the same bytes) and on a bad one (one line on standard error, non-zero
 #      exit, nothing on standard output); find_package(kova 2.0) is refused.
-#   tools/check-library.sh [BUILD]   (BUILD defaults to build/gcc, configured when missing)
+#   tools/check-library.sh [BUILD]   (BUILD defaults to build/gcc; a missing tree is configured
+#                                     through the gcc preset)
 # Set CXX for the compiler the user builds with (default g++).
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-build=${1:-build/gcc}
+. "$(dirname "$0")/lib.sh"
+build=${1:-$(tree gcc)}
 cxx=${CXX:-g++}
-tools/install-deps.sh build
+need build
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "library check: $*" >&2; exit 1; }
@@ -25,7 +24,7 @@ fi
 if [ -f "$build/CMakeCache.txt" ]; then
   cmake "$build" >/dev/null  # picks up a header that a public one has started to include
 else
-  cmake -S . -B "$build" -G Ninja -DKOVA_WERROR=ON >/dev/null
+  cmake --preset gcc -B "$build" >/dev/null
 fi
 cmake --build "$build" --target kova kova_sdl >/dev/null
 cmake --install "$build" --prefix "$work/installed" --component library >/dev/null

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
 # Runs the libFuzzer targets (fuzz/fuzz_*.cpp) for a given time each, one after another, at low
 # priority, and prints how many inputs each tried:
-#   tools/fuzz.sh [SECONDS] [NAME...]     e.g. tools/fuzz.sh 600 Draw IMGLoadPNM
-# SECONDS defaults to 60; NAMEs (without fuzz_) to every target. Builds them first in
-# build/fuzz-deep (clang, AddressSanitizer + UndefinedBehaviorSanitizer; $KOVA_FUZZ_BUILD to use
-# another tree). What each run finds is kept between runs in build/fuzz-deep-corpus/NAME (the
-# seeds in fuzz/corpus/NAME are read, never written); an input that fails is left in
-# build/fuzz-deep-findings/NAME and ends the script with status 1 after the other targets ran.
-# KOVA_FUZZ_JOBS (default 1) runs that many targets side by side. Scratch files go to /dev/shm.
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
+#   tools/fuzz.sh [--jobs N] [SECONDS] [NAME...]     e.g. tools/fuzz.sh 600 Draw IMGLoadPNM
+# SECONDS defaults to 60; NAMEs (without fuzz_) to every target; --jobs runs N targets side by
+# side (default 1). Builds them first in the fuzz preset's tree, build/fuzz (clang,
+# AddressSanitizer + UndefinedBehaviorSanitizer). What each run finds is kept between runs in
+# build/fuzz-corpus/NAME (the seeds in fuzz/corpus/NAME are read, never written); an input that
+# fails is left in build/fuzz-findings/NAME and ends the script with status 1 after the other
+# targets ran. Scratch files go to /dev/shm.
+. "$(dirname "$0")/lib.sh"
+jobs=1
+if [ "${1:-}" = --jobs ]; then
+  [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || { echo "usage: tools/fuzz.sh [--jobs N] [SECONDS] [NAME...]" >&2; exit 2; }
+  jobs=$2
+  shift 2
+fi
 seconds=${1:-60}
+[[ $seconds =~ ^[1-9][0-9]*$ ]] || { echo "usage: tools/fuzz.sh [--jobs N] [SECONDS] [NAME...]" >&2; exit 2; }
 [ $# -gt 0 ] && shift
-build=${KOVA_FUZZ_BUILD:-build/fuzz-deep}
-jobs=${KOVA_FUZZ_JOBS:-1}
+build=$(tree fuzz)
+state=$(tree fuzz-corpus)
+findings_root=$(tree fuzz-findings)
 
 names=("$@")
 if [ ${#names[@]} -eq 0 ]; then
@@ -26,19 +32,16 @@ for name in "${names[@]}"; do
   targets+=("fuzz_$name")
 done
 
-CXX=clang++ CC=clang cmake -S . -B "$build" -G Ninja -DKOVA_FUZZ=ON -DKOVA_TESTS=OFF -DKOVA_BENCH=OFF \
-  -DKOVA_SANITIZE=address,undefined >/dev/null
-nice cmake --build "$build" -j "$(nproc)" --target "${targets[@]}" >/dev/null
+configure fuzz
+nice cmake --build "$build" --target "${targets[@]}" >/dev/null
 
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export ASAN_OPTIONS="detect_leaks=1"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+sanitizer_env
 # The file readers' targets write a scratch file per input: in memory where there is room.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 
 # One target: its corpus, its findings, its log; prints "NAME: N runs in S s".
 run() {
-  local name=$1 corpus="build/fuzz-deep-corpus/$1" findings="build/fuzz-deep-findings/$1"
+  local name=$1 corpus="$state/$1" findings="$findings_root/$1"
   mkdir -p "$corpus" "$findings"
   local seeds=()
   [ -d "fuzz/corpus/$name" ] && seeds=("fuzz/corpus/$name")

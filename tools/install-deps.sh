@@ -13,7 +13,7 @@
 #   all       every group (also what no argument means)
 #   tools/install-deps.sh build web
 # Uses sudo when not run as root. Safe to run again: apt skips what is installed.
-set -euo pipefail
+. "$(dirname "$0")/lib.sh"
 
 declare -A group=(
   [build]="g++ cmake ninja-build pkg-config python3 libsdl1.2-dev"
@@ -77,8 +77,7 @@ if want test; then
   if ! command -v npm >/dev/null; then
     "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends npm
   fi
-  root=$(cd "$(dirname "$0")/.." && pwd)
-  node_dir=$root/build/web-node
+  node_dir=$(tree web-node)
   if ! cmp -s "$root/tests/e2e/package-lock.json" "$node_dir/package-lock.json" ||
      [ ! -d "$node_dir/node_modules/playwright-core" ]; then
     mkdir -p "$node_dir"

@@ -14,7 +14,7 @@ peak to the last 5 ms stretch within 20 dB of its loudest) and its share of ener
 150 Hz and above 2 kHz, with the kit's mean RMS and largest crest.
 
   tools/loudness.py                 records with kova-record, built first by
-                                    tools/build-recorder.sh (build/gcc, or $KOVA_BUILD)
+                                    tools/build-recorder.sh (build/gcc)
   tools/loudness.py --wav FILE      measures a recording made before (its first two minutes)
 
 Levels are dB relative to full scale (32768). Needs python3 and sox (bands, filters, true peak).

@@ -1,51 +1,54 @@
 #!/usr/bin/env bash
 # The deep checks, beyond tools/run-tests.sh:
 #   alloc     the allocation-failure sweeps (tests/test_alloc_modules.cpp, test_alloc_demo.cpp)
-#             in a clang AddressSanitizer + UndefinedBehaviorSanitizer build, leaks checked;
-#   fuzz      every libFuzzer target for KOVA_DEEP_FUZZ_SECONDS (default 600) each (tools/fuzz.sh);
+#             in the asan build (clang, AddressSanitizer + UndefinedBehaviorSanitizer), leaks checked;
+#   fuzz      every libFuzzer target for --fuzz-seconds (default 600) each (tools/fuzz.sh);
 #   valgrind  one whole cycle and the fade recorded by kova-record under memcheck, then the
 #             windowed program under Xvfb until Escape: no error and no leak but libX11's input
 #             context (tests/valgrind.supp);
-#   tsan      the sound path's threaded tests under ThreadSanitizer (ctest label "tsan"), four
-#             hundred changes of the music's loop among them;
+#   tsan      the threaded tests (ctest label "tsan") in the tsan build, four hundred changes of
+#             the music's loop among them;
 #   soak      five whole cycles at 50 frames per second across the clock's wrap (tools/soak.py).
-# Installs what it needs first. Build trees: $KOVA_DEEP_BUILD/{gcc,asan,tsan,fuzz} (default
-# build/deep; tools/run-tests.sh passes "build" to reuse its own). KOVA_DEEP_SKIP lists stages to
-# leave out, e.g. KOVA_DEEP_SKIP="fuzz soak".
-set -euo pipefail
-cd "$(dirname "$0")/.."
-root=$PWD
-tools/install-deps.sh test
-
-trees=${KOVA_DEEP_BUILD:-build/deep}
-skip=" ${KOVA_DEEP_SKIP:-} "
+#   tools/run-deep-checks.sh [--fuzz-seconds N] [STAGE...]     (no STAGE: every stage)
+# Installs what it needs first. The build trees are the presets' (build/gcc, build/asan, ...),
+# shared with tools/run-tests.sh, which runs the valgrind and soak stages through this script.
+# KOVA_SKIP lists stages to leave out, e.g. KOVA_SKIP="fuzz soak".
+. "$(dirname "$0")/lib.sh"
+usage() { echo "usage: tools/run-deep-checks.sh [--fuzz-seconds N] [alloc|fuzz|valgrind|tsan|soak...]" >&2; exit 2; }
+fuzz_seconds=600
+if [ "${1:-}" = --fuzz-seconds ]; then
+  [[ ${2:-} =~ ^[1-9][0-9]*$ ]] || usage
+  fuzz_seconds=$2
+  shift 2
+fi
+stages=("$@")
+[ ${#stages[@]} -gt 0 ] || stages=(alloc fuzz valgrind tsan soak)
+for stage in "${stages[@]}"; do
+  [[ " alloc fuzz valgrind tsan soak " = *" $stage "* ]] || usage
+done
+need test
+sanitizer_env
 jobs=$(nproc)
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 
-step() { printf '\n==== %s\n' "$*"; }
-wanted() { [[ $skip != *" $1 "* ]]; }
+wanted() { [[ " ${stages[*]} " = *" $1 "* ]] && ! skipped "$1"; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# The configurations are tools/run-tests.sh's, so that its trees can be shared.
 gcc_tree() {
-  CXX=g++ CC=gcc cmake -S . -B "$trees/gcc" -G Ninja -DKOVA_WERROR=ON >/dev/null
-  cmake --build "$trees/gcc" -j "$jobs" --target "$@"
+  configure gcc
+  build gcc "$@"
 }
 
 if wanted alloc; then
   step "allocation failure at every point (AddressSanitizer + UndefinedBehaviorSanitizer)"
-  CXX=clang++ CC=clang cmake -S . -B "$trees/asan" -G Ninja -DKOVA_WERROR=ON \
-    -DKOVA_SANITIZE=address,undefined -DKOVA_BENCH=OFF >/dev/null
-  cmake --build "$trees/asan" -j "$jobs" --target test_alloc_modules test_alloc_demo
-  ctest --test-dir "$trees/asan" --output-on-failure -j "$jobs" -R '^(AllocationFailure|Shard/CycleSweep)\.'
+  configure asan
+  build asan test_alloc_modules test_alloc_demo
+  ctest --test-dir "$(tree asan)" --output-on-failure -j "$jobs" -R '^(AllocationFailure|Shard/CycleSweep)\.'
 fi
 
 if wanted fuzz; then
-  step "fuzzing: every target for ${KOVA_DEEP_FUZZ_SECONDS:-600} s"
-  KOVA_FUZZ_BUILD="$trees/fuzz" tools/fuzz.sh "${KOVA_DEEP_FUZZ_SECONDS:-600}"
+  step "fuzzing: every target for $fuzz_seconds s"
+  tools/fuzz.sh "$fuzz_seconds"
 fi
 
 if wanted valgrind; then
@@ -55,7 +58,7 @@ if wanted valgrind; then
             --show-leak-kinds=definite,indirect,possible --errors-for-leak-kinds=definite,indirect,possible
             --suppressions="$root/tests/valgrind.supp")
   # 2,896 frames are one whole cycle at 25 frames per second; Escape then fades 64 more.
-  "${memcheck[@]}" --log-file="$work/record.vg" "$trees/gcc/tools/record/kova-record" \
+  "${memcheck[@]}" --log-file="$work/record.vg" "$(tree gcc)/tools/record/kova-record" \
     --frames 2896 --only 1,2960 --out "$work/record" ||
     { cat "$work/record.vg"; echo "memcheck found errors in kova-record"; exit 1; }
   grep -E 'ERROR SUMMARY|definitely lost' "$work/record.vg"
@@ -66,7 +69,7 @@ if wanted valgrind; then
   trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
   for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n 1 "$work/display")
-  SDL_AUDIODRIVER=dummy "${memcheck[@]}" --log-file="$work/program.vg" "$trees/gcc/demo-linux-window" &
+  SDL_AUDIODRIVER=dummy "${memcheck[@]}" --log-file="$work/program.vg" "$(tree gcc)/demo-linux-window" &
   program=$!
   window=$(timeout 120 xdotool search --sync --name '^KOVA1301$' | head -n 1)
   sleep 10  # a few hundred frames under memcheck
@@ -85,16 +88,20 @@ fi
 
 if wanted tsan; then
   step "ThreadSanitizer: the sound path"
-  CXX=clang++ CC=clang cmake -S . -B "$trees/tsan" -G Ninja -DKOVA_WERROR=ON \
-    -DKOVA_SANITIZE=thread -DKOVA_BENCH=OFF >/dev/null
-  cmake --build "$trees/tsan" -j "$jobs" --target test_sdlsnd test_soundtrack test_music
-  TSAN_OPTIONS="halt_on_error=1" ctest --test-dir "$trees/tsan" --output-on-failure -L tsan --timeout 600
+  configure tsan
+  # The programs to build are those of the tests labelled "tsan" (tests/CMakeLists.txt).
+  mapfile -t programs < <(ctest --test-dir "$(tree tsan)" -L tsan --show-only=json-v1 | python3 -c '
+import json, os, sys
+print("\n".join(sorted({os.path.basename(t["command"][0]) for t in json.load(sys.stdin)["tests"]})))')
+  [ ${#programs[@]} -gt 0 ] || { echo "no test is labelled tsan" >&2; exit 1; }
+  build tsan "${programs[@]}"
+  ctest --test-dir "$(tree tsan)" --output-on-failure -L tsan --timeout 600
 fi
 
 if wanted soak; then
   step "soak: five cycles at 50 frames per second across the clock's wrap"
   gcc_tree kova-record
-  python3 tools/soak.py "$trees/gcc/tools/record/kova-record"
+  python3 tools/soak.py "$(tree gcc)/tools/record/kova-record"
 fi
 
 step "deep checks passed"

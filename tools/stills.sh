@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # Remakes the README's stills (docs/scene-1.png ... docs/scene-5.png): records one cycle at the
 # start-up speed with kova-record, keeping only the chosen frames, and turns them into small
-# PNG files. Builds kova-record first (tools/build-recorder.sh: build/gcc, or $KOVA_BUILD).
-set -euo pipefail
-cd "$(dirname "$0")/.."
+# PNG files. Builds kova-record first (tools/build-recorder.sh).
+. "$(dirname "$0")/lib.sh"
 recorder=$(tools/build-recorder.sh)
 
 # Where each scene of the first cycle starts at the start-up speed, from the recorder's own

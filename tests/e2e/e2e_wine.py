@@ -2,7 +2,8 @@
 """The Windows programs under wine in Xvfb (depth 24), run from a folder that holds only what
 the zip unpacked:  e2e_wine.py BUILD-SCRIPT RECORDER
 
-BUILD-SCRIPT (tools/build-windows.sh) makes the zip; RECORDER (the Linux kova-record) records
+BUILD-SCRIPT (tools/build-windows.sh, run with --no-install) makes the zip in the build trees'
+root (build/, or $KOVA_BUILD as the tools take it); RECORDER (the Linux kova-record) records
 the frames that the screenshots must show. The window: title and size, the start through SDLmain
 (its stdout.txt beside the .exe), scene 1's cells, space and the plasma scene's frame exactly as
 recorded, scene 5 keeping its tile, the loop's sound through SDL's disk driver, Escape, the fade
@@ -198,20 +199,21 @@ def main(argv):
             print(f"SKIP: {tool} is not installed")
             return 77
     root = os.path.dirname(os.path.dirname(script))
+    builds = os.path.join(root, os.environ.get("KOVA_BUILD") or "build")
     work = tempfile.mkdtemp(prefix="kova-wine-")
     try:
         started = time.monotonic()
-        check(subprocess.run([script]).returncode == 0, "the Windows build failed")
+        check(subprocess.run([script, "--no-install"]).returncode == 0, "the Windows build failed")
         print(f"built in {time.monotonic() - started:.0f} s")
         frames = record(recorder, work)
         # One wine prefix, made once and kept in the build tree (its set-up takes seconds).
-        prefix = os.path.join(root, "build", "win-wine")
+        prefix = os.path.join(builds, "win-wine")
         if not os.path.exists(os.path.join(prefix, "system.reg")):
             env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all",
                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY="")
             subprocess.run(["wine", "wineboot", "-i"], env=env, check=True, capture_output=True)
             subprocess.run(["wineserver", "-w"], env=env, check=True)
-        with zipfile.ZipFile(os.path.join(root, "build", "win-demo", "KOVA1301-windows.zip")) as z:
+        with zipfile.ZipFile(os.path.join(builds, "windows", "KOVA1301-windows.zip")) as z:
             names = sorted(z.namelist())
             check(names == ["KOVA1301/", "KOVA1301/README.txt", "KOVA1301/demo-win-fullscreen.exe",
                             "KOVA1301/demo-win-window.exe"], f"the zip holds {names}")
