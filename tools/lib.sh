@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The shell library of tools/*.sh: sourced first by every script (". "$(dirname "$0")/lib.sh"").
 # Sets -euo pipefail, moves to the project's root ($root) and gives:
 #   tree PRESET               the build tree of a preset of CMakePresets.json: $KOVA_BUILD/PRESET
