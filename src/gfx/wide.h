@@ -21,11 +21,16 @@
 
 namespace wide {
 
+// Set before the first drawing, `portableOnly` keeps the AVX2 copies from running on any
+// processor: the instruction-count driver (bench/frame_counts.cpp) counts the portable code,
+// which every x86-64 runs alike.
+inline bool portableOnly = false;
+
 // Whether the AVX2 copies may run: asked once per process.
 inline bool present()
 {
 #if KOVA_WIDE
-    static const bool avx2 = __builtin_cpu_supports("avx2");
+    static const bool avx2 = __builtin_cpu_supports("avx2") && !portableOnly;
     return avx2;
 #else
     return false;
