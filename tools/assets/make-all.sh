@@ -6,8 +6,8 @@
 # Uni2-VGA8 (the build and the tests do not need it); everything else they draw themselves,
 # the big letters from our own strokes in assets/big_font.txt.
 # Install it with: tools/install-deps.sh assets
-set -euo pipefail
-cd "$(dirname "$0")"
+. "$(dirname "$0")/../lib.sh"
+cd tools/assets
 python=/usr/bin/python3   # Debian's python: the generators need only its standard library
 $python gen_tables.py
 $python gen_texts.py
