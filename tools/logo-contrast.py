@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """How well the logos of the rain and plasma scenes stand off what lies around them.
 
-Records the first cycle's two logo scenes with kova-record (frames 1 to 752 at the start-up
-speed: the rain logo shows in frames 252 to 501, the plasma logo in 628 to 752), decodes every
+Records the first cycle's two logo scenes with kova-record at the start-up speed (each logo
+shows from the frame after its scene's half-time to the scene's last frame, by the scene lengths
+that kova-record --scene-lengths gives: frames 252 to 501 and 628 to 752 today), decodes every
 8 x 8 cell of each logo frame back into its glyph code of assets/text_sheet.ppm and measures,
 for every logo cell that touches a non-logo cell, the luminance contrast
 (lighter + 0.05) / (darker + 0.05) between the cell and the mean of its non-logo neighbours
@@ -21,7 +22,7 @@ run's rain frames as simulated and its plasma frames as recorded with the logo r
 
   tools/logo-contrast.py                  records with kova-record (tools/build-recorder.sh)
   tools/logo-contrast.py --recorder PATH  records with this kova-record
-  tools/logo-contrast.py --dir DIR        measures a recording made before (frames 1..752 kept)
+  tools/logo-contrast.py --dir DIR        measures a recording made before (the logo frames kept)
   tools/logo-contrast.py --assets DIR     takes text_sheet.ppm, logo_rain.txt and logo_plasma.txt
                                           from DIR, not assets/ (for a recording of other art)
   tools/logo-contrast.py --check          fails (status 1) unless each logo of the Linux and
@@ -41,9 +42,25 @@ import tempfile
 ROOT = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 LOGO_ROW = 8
 BACKGROUND = 185
-# (name, logo text, first and last logo frame of the first cycle, skips the background code)
-SCENES = [("rain", "logo_rain.txt", 252, 501, True),
-          ("plasma", "logo_plasma.txt", 628, 752, False)]
+# (name, logo text, skips the background code); their frames come from the program's own
+# scene lengths (logo_frames)
+LOGOS = [("rain", "logo_rain.txt", True), ("plasma", "logo_plasma.txt", False)]
+
+
+def logo_frames(recorder):
+    """[(name, logo text, first and last logo frame of the first cycle, skip)] at the start-up
+    speed: each logo shows from the frame after its scene's half-time to the scene's last frame,
+    as the program counts them (kova-record --scene-lengths)."""
+    run = subprocess.run([recorder, "--scene-lengths"], capture_output=True, text=True)
+    if run.returncode != 0:
+        sys.exit("kova-record --scene-lengths failed: " + run.stderr.strip())
+    lengths = {int(line.split()[0]): int(line.split()[1]) for line in run.stdout.splitlines()}
+    scenes, start = [], 1
+    for scene, (name, text, skip) in enumerate(LOGOS, 1):
+        length = lengths[scene]
+        scenes.append((name, text, start + length // 2 + 1, start + length - 1, skip))
+        start += length
+    return scenes
 
 
 def linear(c):
@@ -162,7 +179,7 @@ def msvcrt_rand(seed):
 SEED = 542388762   # the program's srand at start-up
 
 
-def rain_run(generator, mask):
+def rain_run(generator, mask, length):
     """The rain scene's first run, as the character map each frame shows (frame 1 first), the
     base each logo draws and the count of draws before the plasma logo."""
     draws = [0]
@@ -173,7 +190,7 @@ def rain_run(generator, mask):
 
     base = 176 if draw() & 1 else 128
     colour, on, countdown, cell, shown = base, False, 0, [BACKGROUND] * 1024, []
-    for i in range(500, -1, -1):
+    for i in range(length - 1, -1, -1):
         for k in range(1024 - 32 - 1, -1, -1):
             if 128 <= cell[k] <= 143 and cell[k + 32] == BACKGROUND:
                 cell[k + 32], cell[k] = cell[k], BACKGROUND
@@ -183,7 +200,7 @@ def rain_run(generator, mask):
                 cell[n] = 128 + (draw() & 15)
                 break
         shown.append([cell[y * 32:y * 32 + 32] for y in range(32)])
-        on = on or i == 250
+        on = on or i == length // 2
         if on:
             colour = base + (BACKGROUND + 1 if colour + 1 == BACKGROUND else colour + 1) % 16
             for (y, x) in mask:
@@ -212,14 +229,14 @@ def decode(directory, frame, by_pixels, code_lum):
     return codes, lum
 
 
-def measure(directory, assets):
+def measure(directory, assets, scenes):
     """[(scene, program, base, [(frame, contrast)])], program "linux" or "windows"."""
     by_pixels, code_lum = glyphs(os.path.join(assets, "text_sheet.ppm"))
-    masks = {name: logo_mask(os.path.join(assets, text)) for name, text, *_ in SCENES}
-    linux, linux_bases, linux_draws = rain_run(glibc_random(SEED), masks["rain"])
-    windows, windows_bases, _ = rain_run(msvcrt_rand(SEED), masks["rain"])
+    masks = {name: logo_mask(os.path.join(assets, text)) for name, text, *_ in scenes}
+    linux, linux_bases, linux_draws = rain_run(glibc_random(SEED), masks["rain"], scenes[0][3])
+    windows, windows_bases, _ = rain_run(msvcrt_rand(SEED), masks["rain"], scenes[0][3])
     results = []
-    for scene, (name, _, first, last, skip) in enumerate(SCENES):
+    for scene, (name, _, first, last, skip) in enumerate(scenes):
         mask = masks[name]
         colours = colour_cycle(windows_bases[scene], skip, last - first + 1)
         linux_figures, windows_figures = [], []
@@ -264,22 +281,23 @@ def report(results):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    parser.add_argument("--dir", help="a kova-record recording holding frames 1..752")
-    parser.add_argument("--recorder", help="the kova-record to record with")
+    parser.add_argument("--dir", help="a kova-record recording holding both scenes' logo frames")
+    parser.add_argument("--recorder", help="the kova-record to record with and to ask the scene lengths")
     parser.add_argument("--assets", default=os.path.join(ROOT, "assets"))
     parser.add_argument("--check", action="store_true", help="fail when a logo misses the goal")
     args = parser.parse_args()
+    recorder = args.recorder or subprocess.run(
+        [os.path.join(ROOT, "tools", "build-recorder.sh")], check=True,
+        stdout=subprocess.PIPE, text=True).stdout.strip()
+    scenes = logo_frames(recorder)
     if args.dir:
-        met = report(measure(args.dir, args.assets))
+        met = report(measure(args.dir, args.assets, scenes))
     else:
-        recorder = args.recorder or subprocess.run(
-            [os.path.join(ROOT, "tools", "build-recorder.sh")], check=True,
-            stdout=subprocess.PIPE, text=True).stdout.strip()
         with tempfile.TemporaryDirectory() as work:
-            only = ",".join("%d-%d" % (first, last) for _, _, first, last, _ in SCENES)
-            subprocess.run([recorder, "--frames", "760", "--only", only, "--out", work + "/rec"],
-                           check=True, stdout=subprocess.DEVNULL)
-            met = report(measure(work + "/rec", args.assets))
+            only = ",".join("%d-%d" % (first, last) for _, _, first, last, _ in scenes)
+            subprocess.run([recorder, "--frames", str(scenes[-1][3]), "--only", only,
+                            "--out", work + "/rec"], check=True, stdout=subprocess.DEVNULL)
+            met = report(measure(work + "/rec", args.assets, scenes))
     if args.check and not met:
         print("logo-contrast: a logo of the Linux and web programs misses 3:1 in two thirds of "
               "its frames or 1.5:1 in nine tenths")
