@@ -325,6 +325,7 @@ def test_unit(depth, binary, args):
         x.close()
 
 
+# The scene functions in the order the cycle plays them; scene_log.py is given this list.
 SCENES = ["SceneRain", "ScenePlasma", "SceneScroller", "SceneBars", "ScenePages"]
 
 
@@ -340,7 +341,8 @@ def test_scenes(depth, program):
         script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "scene_log.py")
         # LeakSanitizer cannot run under ptrace; the other runs check for leaks.
         asan = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS", ""), "detect_leaks=0"]))
-        gdb = subprocess.Popen(["gdb", "-batch", "-nx", "-x", script, "--args", program],
+        gdb = subprocess.Popen(["gdb", "-batch", "-nx", "-ex", f"python SCENES = {SCENES!r}",
+                                "-x", script, "--args", program],
                                env=dict(env, KOVA_SCENE_LOG=scene_log, ASAN_OPTIONS=asan), cwd=workdir,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 

@@ -1,4 +1,5 @@
-# Loaded by gdb (gdb -batch -nx -x scene_log.py --args PROGRAM): runs the program and appends
+# Loaded by gdb (gdb -batch -nx -ex "python SCENES = [...]" -x scene_log.py --args PROGRAM), the
+# scene functions named by the caller (e2e.py): runs the program and appends
 # "<monotonic seconds> <scene function>" to $KOVA_SCENE_LOG each time a scene function is entered,
 # and "exit <status>" when the program ends. The breakpoints never stop the program.
 import os
@@ -28,7 +29,7 @@ def exited(event):
 gdb.execute("set pagination off")
 gdb.execute("set confirm off")
 gdb.execute("handle SIGTERM SIGINT SIGPIPE SIGUSR1 SIGUSR2 nostop noprint pass")
-for scene in ("SceneRain", "ScenePlasma", "SceneScroller", "SceneBars", "ScenePages"):
+for scene in SCENES:  # noqa: F821 (set by the caller before this script)
     SceneEntry(scene)
 gdb.events.exited.connect(exited)
 gdb.execute("run")
