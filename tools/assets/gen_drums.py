@@ -12,7 +12,8 @@ under the claps and the maraca, a boom falling to 60 Hz played backwards under t
 crash. Each sound is made full the way a mixing engineer makes a one-shot full: its body is
 driven into a soft saturation, so it keeps its level for longer instead of falling away from a
 single spike (the claps, the maraca, the crash and both snares are driven hard and sit about
-7-8 dB under their peaks), and the hit itself stands out as one accented swing.
+7-8 dB under their peaks, the floor tom and the snare rattle about 10 dB), and the hit itself
+stands out as one accented swing.
 
 The figures every pattern must keep (last non-zero position, minimum, maximum, sign changes
 and the position of the largest magnitude) are met exactly, by construction or by solving:
@@ -297,7 +298,7 @@ def snare_rattle(c, seed, shift):
     skin = head(glide(235 * 1.5, 235, 500), 334 + shift, 1)
     skin_env = times(rise(0, 60), decay(334, [(1.0, 1500)]))
     rattle = band(seed, c, 0.9, shift)
-    rattle_env = times(rise(0, 60, 0.3), decay(334, [(1.0, 2500), (0.25, 7500)]))
+    rattle_env = times(rise(0, 60, 0.3), decay(334, [(1.0, 2500), (0.25, 4000)]))
     return plus(times(skin, skin_env), times(rattle, rattle_env))
 
 
@@ -354,7 +355,7 @@ def reverse_crash(c, seed, shift):
     # ring and the boom's tail swell over the whole pattern to the hit at 10594, and the hit's
     # own start, reversed, closes it.
     wash = grit(seed, c, 0.6, shift, 4.0)
-    env = times(rise(31, 160), [min(1.0, (t + 1) / 10595) ** 1.2 for t in range(N)],
+    env = times(rise(31, 160), [min(1.0, (t + 1) / 10595) ** 1.6 for t in range(N)],
                 fall(10594, 10944))
     at = 10594 + shift
     boom = [0.0] * N
@@ -380,9 +381,9 @@ def maraca(c, seed, shift):
     # Two shakes, the second 90 ms after the first and softer; the hand's low thump on the
     # first gives it a body.
     env = plus(times(rise(0, 345, 0.5), decay(345, [(1.0, 6000)]), fall(3300, 4300)),
-               times(rise(3900, 4300), decay(4300, [(1.0, 3000)])))
-    low = thump(140, 75, 900, 345 + shift, 1, 0, 2500)
-    return times(plus(times(grit(seed, c, 1.2, shift, 4.0), env), gain(low, 0.9)), fall(6200, 7300))
+               times(rise(3900, 4300), decay(4300, [(1.0, 4500)])))
+    low = thump(140, 75, 900, 345 + shift, 1, 0, 4500)
+    return times(plus(times(grit(seed, c, 1.2, shift, 4.0), env), gain(low, 0.7)), fall(6900, 7900))
 
 
 def open_hat(c, seed, shift):
@@ -390,7 +391,7 @@ def open_hat(c, seed, shift):
     # control.
     wash = band(seed, 5200, 0.8, shift)
     env = times(rise(0, 10), [0.6 + 0.4 * v for v in rise(10, 471)],
-                decay(471, [(1.0, 3000)]), fall(c, c + 1600))
+                decay(471, [(1.0, 5000)]), fall(c, c + 1600))
     return times(wash, env)
 
 
@@ -425,12 +426,12 @@ KIT = [
     Voice(rim, (300, 9000), 1.0, 2500, 12),
     Voice(tight_snare, (400, 14000), 8.0, 2500, 13),
     Voice(fat_snare, (400, 14000), 12.0, 3000, 14),
-    Voice(mid_tom, (0.0, 1.0), 1.6, 3500, 15),
+    Voice(mid_tom, (0.0, 1.0), 3.2, 3500, 15),
     Voice(kick, (0.5, 2.0), 1.8, 2500, 16),
-    Voice(reverse_crash, (600, 16000), 6.0, 300, 17),
+    Voice(reverse_crash, (600, 16000), 9.0, 300, 17),
     Voice(closed_hat, (300, 9000), 2.4, 0, 18, hum=True),
     Voice(maraca, (800, 14000), 12.0, 3000, 19),
-    Voice(snare_rattle, (400, 12000), 2.2, 2500, 20),
+    Voice(snare_rattle, (400, 12000), 6.0, 2500, 20),
     Voice(open_hat, (800, 9000), 2.2, 0, 21, hum=True),
     Voice(high_tom, (0.0, 1.0), 2.2, 2500, 22),
     Voice(clap_one, (400, 14000), 12.0, 1000, 23),
