@@ -63,23 +63,18 @@ if wanted valgrind; then
     { cat "$work/record.vg"; echo "memcheck found errors in kova-record"; exit 1; }
   grep -E 'ERROR SUMMARY|definitely lost' "$work/record.vg"
 
-  exec 3>"$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
+  xvfb=
   trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=:$(head -n 1 "$work/display")
-  SDL_AUDIODRIVER=dummy "${memcheck[@]}" --log-file="$work/program.vg" "$(tree gcc)/demo-linux-window" &
+  start_xvfb "$work"
+  DISPLAY=$xvfb_display SDL_AUDIODRIVER=dummy "${memcheck[@]}" --log-file="$work/program.vg" \
+    "$(tree gcc)/demo-linux-window" &
   program=$!
-  window=$(timeout 120 xdotool search --sync --name '^KOVA1301$' | head -n 1)
-  sleep 10  # a few hundred frames under memcheck
-  xdotool keydown --window "$window" Escape 2>/dev/null
-  sleep 2   # held for more than a frame, however slow
-  xdotool keyup --window "$window" Escape 2>/dev/null || true
+  # A few hundred frames under memcheck, then Escape.
+  press_escape "$xvfb_display" 120 10 2 || {
+    kill $program 2>/dev/null || true; echo "memcheck: the windowed program showed no window"; exit 1; }
   status=0
   wait $program || status=$?
   kill $xvfb 2>/dev/null || true
-  unset DISPLAY
   if [ $status -ne 0 ]; then
     cat "$work/program.vg"; echo "memcheck: the windowed program ended with status $status"; exit 1
   fi
